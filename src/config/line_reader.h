@@ -1,0 +1,47 @@
+// Reading a board configuration file one line at a time, and skipping blanks and comments.
+//
+// A line holds at most 4134 characters before its newline. The four blanks are space, tab, line
+// feed and carriage return; every other character, control characters included, belongs to a
+// token. Wherever the next token is looked for, a ';' ends the useful part of the line.
+#ifndef KVR_CONFIG_LINE_READER_H_
+#define KVR_CONFIG_LINE_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "base/status.h"
+
+namespace kvr {
+
+// The current line, shared by the parser and its token routines.
+struct LineState {
+  static constexpr std::size_t kBufferSize = 4136;  // 4135 characters and a zero byte
+  static constexpr std::size_t kMaxRead = kBufferSize - 1;
+
+  char buffer[kBufferSize] = {};  // the line as read, with its newline when it had one
+  std::uint16_t column = 0;       // index of the next character to examine
+  std::uint16_t line_number = 0;  // 1 for the first line; wraps after 65535
+  std::uint16_t length = 0;       // characters before the first zero byte
+};
+
+// Where a line comes from and where the verbose echo of each line goes.
+struct LineSource {
+  std::FILE* stream = nullptr;
+  std::uint16_t verbose = 0;
+  std::FILE* echo = nullptr;  // standard output of the run (possibly redirected)
+};
+
+// Returns every field to its start value (buffer emptied).
+void reset_line_state(LineState& line);
+
+// Reads the next line. -354 when nothing can be read, -356 when 4135 characters were read without
+// a newline (the line is echoed first in verbose mode).
+Status read_line(LineState& line, const LineSource& source);
+
+// Moves `column` to the first character of the next token, reading lines as needed.
+Status skip_blanks(LineState& line, const LineSource& source);
+
+}  // namespace kvr
+
+#endif  // KVR_CONFIG_LINE_READER_H_

@@ -1,0 +1,40 @@
+#include "database/board_model.h"
+
+#include <cstring>
+
+#include "config/line_reader.h"
+
+namespace kvr {
+
+std::string variable_key(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+std::uint64_t device_name_key(const DeviceName& name) {
+  std::uint64_t key = 0;
+  std::memcpy(&key, name.data(), sizeof key);
+  return key;
+}
+
+void release_board_model(BoardModel& model, LineState& line) {
+  // Swapping with empty containers returns their memory, which clear() would keep.
+  std::vector<DeviceRecord>().swap(model.devices);
+  std::vector<ClassRecord>().swap(model.classes);
+  std::vector<DeviceName>().swap(model.device_names);
+  std::vector<std::uint32_t>().swap(model.device_classes);
+  std::vector<ConfigVariable>().swap(model.variables);
+  std::unordered_set<std::string>().swap(model.variable_keys);
+  std::unordered_set<std::uint64_t>().swap(model.device_name_keys);
+  model.device_count = 0;
+  model.class_count = 0;
+  model.variable_count = 0;
+  model.family_class_base.fill(0);
+  model.family_use_count.fill(0);
+  reset_line_state(line);
+}
+
+}  // namespace kvr

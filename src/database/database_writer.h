@@ -1,0 +1,21 @@
+// Writes the board model as a board.dat file of version 1 or 2.
+// (The file layout is documented in full in database_writer.cc's header comment.)
+#ifndef KVR_DATABASE_DATABASE_WRITER_H_
+#define KVR_DATABASE_DATABASE_WRITER_H_
+
+#include <cstdint>
+#include <cstdio>
+
+#include "base/status.h"
+#include "database/board_model.h"
+
+namespace kvr {
+
+// `stream` is open for binary writing at offset 0 and can seek. Returns 0 (stream rewound),
+// -135 when a label byte cannot be written, -136 for any later write or seek, -223 when a section
+// would pass 0xFFFFFF bytes.
+Status write_board_database(const BoardModel& model, std::FILE* stream, std::uint8_t version);
+
+}  // namespace kvr
+
+#endif  // KVR_DATABASE_DATABASE_WRITER_H_
