@@ -1,7 +1,7 @@
 # Turns each docs/<name>.txt into a null-terminated array of lines, kvr::k<Name>Lines, in one C++
 # source. A line that reads "@include <file>" is replaced by the lines of docs/<file>, so the class
 # identifier list has one source shared by the brief and the verbose information.
-# Inputs: SOURCE_DIR (the docs folder), OUTPUT (the .cc to write), TEXTS (the names).
+# Inputs: SOURCE_DIR (the docs folder), OUTPUT (the .cc to write), TEXTS (the names, separated by commas).
 
 function(kvr_read_text path out_var)
   file(READ "${path}" content)
@@ -18,6 +18,7 @@ endfunction()
 
 set(source "// Generated from the files under docs/ by cmake/embed_texts.cmake. Do not edit.\n")
 string(APPEND source "#include \"frontend/console_text.h\"\n\nnamespace kvr {\n")
+string(REPLACE "," ";" TEXTS "${TEXTS}")
 foreach(name IN LISTS TEXTS)
   kvr_read_text("${SOURCE_DIR}/${name}.txt" content)
   string(REGEX REPLACE "\n$" "" content "${content}")
