@@ -1,1 +1,9 @@
-int main() { return 0; }
+#include <cstdio>
+
+#include "frontend/run_sequence.h"
+#include "scanlib/builtin_library.h"
+
+int main(int argc, char** argv) {
+  kvr::BuiltinScanLibrary library;
+  return kvr::run_program(argc, argv, library, kvr::FileAccess{}, stdout, stderr);
+}

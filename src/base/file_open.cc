@@ -95,6 +95,8 @@ std::FILE* open_file(const std::string& name, const char* mode) {
   }
 }
 
+int close_file(std::FILE* file) { return std::fclose(file); }
+
 bool same_existing_file(const std::string& first, const std::string& second) {
   try {
     struct stat a{};

@@ -19,8 +19,18 @@ std::string resolve_host_path(const std::string& name);
 // fopen() on the resolved path. Returns null when the file cannot be opened; never throws.
 std::FILE* open_file(const std::string& name, const char* mode);
 
+// fclose(), as a function the commands can be handed.
+int close_file(std::FILE* file);
+
 // True when both names resolve to one existing file (same device and inode).
 bool same_existing_file(const std::string& first, const std::string& second);
+
+// How the commands open and close their files. Tests put fakes in place of either, for example a
+// close that fails.
+struct FileAccess {
+  std::FILE* (*open)(const std::string& name, const char* mode) = open_file;
+  int (*close)(std::FILE* file) = close_file;
+};
 
 }  // namespace kvr
 

@@ -1,0 +1,262 @@
+#include "commands/dispatcher.h"
+
+#include "config/board_config_parser.h"
+#include "database/database_analyser.h"
+#include "database/database_writer.h"
+#include "database/file_kind.h"
+#include "frontend/console_text.h"
+
+namespace kvr {
+namespace {
+
+constexpr const char* kStageHeader = "%s\n%s `%s'.\n";
+constexpr const char* kOpenFailure = "%s\n%s `%s'.\n%s\n";
+constexpr const char* kVerboseHint = "For line-by-line output use the verbose option `-v'.";
+constexpr const char* kSyntaxError = "The configure file has a syntax error in line";
+constexpr const char* kBadLineHint = "Use the verbose option `-v' to display the bad line";
+constexpr const char* kConfigFileLabel = "The configure file is named:";
+constexpr const char* kDatabaseFileLabel = "The database file is named:";
+
+// One command's streams; whatever is still open when the command ends is closed.
+struct CommandStreams {
+  const FileAccess& files;
+  std::FILE* input = nullptr;
+  std::FILE* output = nullptr;
+
+  explicit CommandStreams(const FileAccess& access) : files(access) {}
+  CommandStreams(const CommandStreams&) = delete;
+  CommandStreams& operator=(const CommandStreams&) = delete;
+  ~CommandStreams() {
+    close_input();
+    close_output();
+  }
+  // Each returns the close's own result (0 for success), and 0 when nothing was open.
+  int close_input() { return close(input); }
+  int close_output() { return close(output); }
+
+ private:
+  int close(std::FILE*& stream) {
+    if (stream == nullptr) return 0;
+    int result = files.close(stream);
+    stream = nullptr;
+    return result;
+  }
+};
+
+struct FileRecognition {
+  Status status = kStatusOk;
+  std::uint16_t kind = 0;
+  std::uint8_t version = 0;
+
+  bool is_config(std::uint8_t wanted) const {
+    return status == kStatusOk && kind == kKindConfigFile && version == wanted;
+  }
+  bool is_config_any() const { return status == kStatusOk && kind == kKindConfigFile; }
+  bool is_database() const { return status == kStatusOk && kind == kKindDatabaseFile; }
+};
+
+FileRecognition recognise(std::FILE* input) {
+  FileRecognition result;
+  result.status = recognise_file_kind(input, &result.kind, &result.version);
+  return result;
+}
+
+void print_header(std::FILE* out, const char* sentence, const char* label, const std::string& name,
+                  std::uint16_t verbose) {
+  std::fprintf(out, kStageHeader, sentence, label, name.c_str());
+  if (verbose == 0) std::fprintf(out, "%s\n", kVerboseHint);
+}
+
+// Prints the outcome of a failed parse; the hint to -v only in brief mode.
+void print_syntax_error(std::FILE* out, std::uint32_t line_number, std::uint16_t verbose,
+                        const char* consequence) {
+  std::fputs("\n", out);
+  if (consequence == nullptr) {
+    std::fprintf(out, "%s %d.\n", kSyntaxError, static_cast<int>(line_number));
+  } else {
+    std::fprintf(out, "%s %d.\n%s\n", kSyntaxError, static_cast<int>(line_number), consequence);
+  }
+  if (verbose == 0) std::fprintf(out, "%s %d.\n", kBadLineHint, static_cast<int>(line_number));
+}
+
+Status parse_input(BoardModel& model, LineState& line, std::FILE* input, std::uint16_t verbose,
+                   std::uint8_t version, std::FILE* out, std::uint32_t& line_number) {
+  if (verbose != 0) std::fputs("\n", out);
+  line_number = 0;
+  LineSource source{input, verbose, out};
+  return parse_board_config(model, line, source, nullptr, &line_number, version);
+}
+
+void clean_up(RunSettings& settings, BoardModel& model, LineState& line) {
+  settings.input_name.reset();
+  settings.output_name.reset();
+  release_board_model(model, line);
+}
+
+Status run_parse(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
+                 std::FILE* out, CommandStreams& streams) {
+  const std::string& input_name = *settings.input_name;
+  streams.input = streams.files.open(input_name, "r");
+  if (streams.input == nullptr) {
+    std::fprintf(out, kOpenFailure, "An error occurred when opening the configure file.",
+                 kConfigFileLabel, input_name.c_str(),
+                 "The file was not found or lacked read permission.");
+    return kStatusOk;
+  }
+  print_header(out, "The configure file will now be parsed.", kConfigFileLabel, input_name,
+               verbose);
+
+  FileRecognition recognition = recognise(streams.input);
+  if (recognition.is_database()) {
+    std::fputs("\nThe input file is recognised as a database file.\n"
+               "Use the `-a' option to analyse it instead.\n",
+               out);
+    return kStatusOk;
+  }
+  if (!recognition.is_config(settings.parse_version)) {
+    std::fputs("\nThe input file is not recognised as a configure file\n"
+               "of the chosen version.  Thus it cannot be parsed.\n",
+               out);
+    return kStatusOk;
+  }
+
+  std::uint32_t line_number = 0;
+  Status status = parse_input(model, line, streams.input, verbose, recognition.version, out,
+                              line_number);
+  if (status != kStatusOk) {
+    print_syntax_error(out, line_number, verbose, nullptr);
+    return status;
+  }
+  if (streams.close_input() != 0) {
+    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the configure file");
+    return kStatusOk;
+  }
+  std::fputs("\nThe configure file has been successfully parsed.\n", out);
+  clean_up(settings, model, line);
+  return kStatusOk;
+}
+
+Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
+                    std::uint16_t verbose, std::FILE* out, CommandStreams& streams) {
+  const std::string& input_name = *settings.input_name;
+  const std::string& output_name = *settings.output_name;
+  streams.input = streams.files.open(input_name, "r");
+  if (streams.input == nullptr) {
+    std::fprintf(out, kOpenFailure, "An error occurred when opening the configure file.",
+                 kConfigFileLabel, input_name.c_str(),
+                 "The file was not found or lacked read permission.");
+    return kStatusOk;
+  }
+  streams.output = streams.files.open(output_name, "wb");
+  if (streams.output == nullptr) {
+    std::fprintf(out, kOpenFailure, "An error occurred when opening the database file.",
+                 kDatabaseFileLabel, output_name.c_str(),
+                 "The file was not found or lacked write permission.");
+    return kStatusOk;
+  }
+  print_header(out, "The configure file will now be parsed.", kConfigFileLabel, input_name,
+               verbose);
+
+  FileRecognition recognition = recognise(streams.input);
+  if (!recognition.is_config(settings.generate_version)) {
+    std::fputs("\nThe input file is not recognised as a configure file of\n"
+               "the chosen version.  Thus a database file cannot be generated.\n",
+               out);
+    return kStatusOk;
+  }
+
+  std::uint32_t line_number = 0;
+  Status status = parse_input(model, line, streams.input, verbose, recognition.version, out,
+                              line_number);
+  if (status != kStatusOk) {
+    print_syntax_error(out, line_number, verbose, "Thus the database file cannot be generated.");
+    return status;
+  }
+  if (streams.close_input() != 0) {
+    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the configure file");
+    return kStatusOk;
+  }
+  std::fputs("\nThe configure file has been successfully parsed.\n", out);
+
+  std::fputs("\n", out);
+  std::fprintf(out, kStageHeader, "The database file will now be generated.", kDatabaseFileLabel,
+               output_name.c_str());
+  status = write_board_database(model, streams.output, settings.generate_version);
+  if (status != kStatusOk) {
+    std::fputs("\nThe database generated has returned an error and cannot complete.\n", out);
+    return status;
+  }
+  if (streams.close_output() != 0) {
+    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the database file");
+    return kStatusOk;
+  }
+  std::fputs("\nThe database file has been successfully generated.\n", out);
+  clean_up(settings, model, line);
+  return kStatusOk;
+}
+
+Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line,
+                   std::uint16_t verbose, std::FILE* out, CommandStreams& streams) {
+  const std::string& input_name = *settings.input_name;
+  streams.input = streams.files.open(input_name, "rb");
+  if (streams.input == nullptr) {
+    std::fprintf(out, kOpenFailure, "An error occurred when opening the database file.",
+                 kDatabaseFileLabel, input_name.c_str(),
+                 "The file was not found or lacked read permission.");
+    return kStatusOk;
+  }
+  print_header(out, "The database file will now be analysed.", kDatabaseFileLabel, input_name,
+               verbose);
+
+  FileRecognition recognition = recognise(streams.input);
+  if (recognition.is_config_any()) {
+    std::fputs("\nThe input file is recognised as a configuration file.\n"
+               "Use the `-p' option to parse it instead.\n",
+               out);
+    return kStatusOk;
+  }
+  if (!recognition.is_database()) {
+    std::fputs("\nThe input file is not recognised as a database file.\n"
+               "Thus it cannot be analysed.\n",
+               out);
+    return kStatusOk;
+  }
+
+  if (verbose != 0) std::fputs("\n", out);
+  Status status = analyse_board_database(model, streams.input, verbose, recognition.version, out);
+  if (status != kStatusOk) {
+    std::fputs("\nThe database analysis has returned an error and cannot complete.\n", out);
+    return status;
+  }
+  if (streams.close_input() != 0) {
+    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the database file");
+    return kStatusOk;
+  }
+  std::fputs("\nThe database file has been successfully analysed.\n", out);
+  clean_up(settings, model, line);
+  return kStatusOk;
+}
+
+}  // namespace
+
+Status run_command(RunSettings& settings, BoardModel& model, LineState& line,
+                   std::uint16_t verbose, std::FILE* out, const FileAccess& files) {
+  CommandStreams streams(files);
+  if (settings.generate != 0) {
+    print_section_banner(out, "%s", "Generate a database file from a configuration file");
+    return run_generate(settings, model, line, verbose, out, streams);
+  }
+  if (settings.parse != 0) {
+    print_section_banner(out, "%s", "Parse a (text format) configuration file");
+    return run_parse(settings, model, line, verbose, out, streams);
+  }
+  if (settings.analyse != 0) {
+    print_section_banner(out, "%s", "Analyse a (binary format) database file");
+    return run_analyse(settings, model, line, verbose, out, streams);
+  }
+  // Options taken from a configure variable may leave no command: nothing to open or show.
+  clean_up(settings, model, line);
+  return kStatusOk;
+}
+
+}  // namespace kvr

@@ -1,0 +1,89 @@
+#include "frontend/run_sequence.h"
+
+#include <memory>
+
+#include "commands/dispatcher.h"
+#include "commands/library_services.h"
+#include "config/line_reader.h"
+#include "database/board_model.h"
+#include "frontend/command_line.h"
+#include "frontend/console_text.h"
+#include "frontend/extra_options.h"
+#include "frontend/redirection.h"
+#include "frontend/run_settings.h"
+
+namespace kvr {
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+
+// Everything a run holds from start to end.
+struct RunState {
+  RunSettings settings;
+  BoardModel model;
+  LineState line;
+};
+
+int abort_run(ScanLibrary& library, Status status, std::FILE* out) {
+  print_section_banner(out, "%s", kAbortTitle);
+  explain_error(library, status, out);
+  return kExitFailure;
+}
+
+int run_stages(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
+               std::FILE*& out, std::FILE* errors, RunState& run) {
+  RunSettings& settings = run.settings;
+  if (check_library_version(library, kProgramName, kProgramVersion, out) == 0) {
+    return kExitFailure;
+  }
+  if (parse_command_line(settings, count, words, errors, out) != 0) return kExitFailure;
+  if (redirect_output(settings.redirect, settings.redirect_file_name, &out) != 0) {
+    return kExitFailure;
+  }
+
+  print_information(settings.information, settings.verbose, out);
+  if (settings.information != 0) return kExitSuccess;
+  print_help(kBriefHelpLines, kManualLines, settings.help, settings.verbose, out);
+  if (settings.help != 0) return kExitSuccess;
+
+  if (settings.verbose != 0) std::fputs("\n", out);
+  if (settings.extra_options != 0) {
+    if (check_board_file(settings.config_file_name, settings.config_file_given, out) == 0) {
+      return kExitFailure;
+    }
+    // Copies: the second parse may write to the settings these names come from.
+    const std::string tail = settings.variable_tail;
+    const std::string config_file = settings.config_file_name;
+    Status status = load_extra_options(library, settings, kExtraOptionsPrefix, tail, config_file,
+                                       parse_command_line, errors, out);
+    if (status != kStatusOk) return abort_run(library, status, out);
+  }
+  if (Status status = report_operating_system(library, settings.verbose, out);
+      status != kStatusOk) {
+    return abort_run(library, status, out);
+  }
+  if (Status status = run_command(settings, run.model, run.line, settings.verbose, out, files);
+      status != kStatusOk) {
+    return abort_run(library, status, out);
+  }
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int run_program(int count, const char* const* words, ScanLibrary& library,
+                const FileAccess& files, std::FILE* out, std::FILE* errors) {
+  auto run = std::make_unique<RunState>();
+  std::FILE* console = out;
+  int exit_status = run_stages(count, words, library, files, out, errors, *run);
+  if (out != console) {
+    std::fclose(out);  // the redirection file
+  } else {
+    std::fflush(out);
+  }
+  std::fflush(errors);
+  return exit_status;
+}
+
+}  // namespace kvr

@@ -1,0 +1,156 @@
+#include "scanlib/builtin_library.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "base/file_open.h"
+#include "config/board_config_parser.h"
+#include "config/text_compare.h"
+#include "scanlib/error_texts.h"
+
+namespace kvr {
+namespace {
+
+constexpr const char kVersionText[] = "Orbis-Core scan-controller library\n3.3.12\n";
+constexpr const char kConfigLabel[] = ";CFG-2.0";
+
+// Copies `text` into a buffer of `capacity` bytes, cut to fit, always terminated.
+void copy_text(const char* text, char* buffer, std::uint32_t capacity) {
+  if (buffer == nullptr || capacity == 0) return;
+  std::size_t length = std::strlen(text);
+  if (length > capacity - 1) length = capacity - 1;
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+}
+
+// A heap copy that the release call frees again; null when memory is refused.
+char* hand_out(const char* text) {
+  std::size_t size = std::strlen(text) + 1;
+  char* copy = new (std::nothrow) char[size];
+  if (copy != nullptr) std::memcpy(copy, text, size);
+  return copy;
+}
+
+// What a handle points to: the board configuration file, parsed.
+struct LoadedBoard {
+  BoardModel model;
+  LineState line;
+};
+
+void destroy(LoadedBoard* board) {
+  board->~LoadedBoard();
+  std::free(board);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Version 2 rules when the first line carries the label, version 1 rules otherwise.
+std::uint8_t config_version_of(std::FILE* file) {
+  char first[sizeof kConfigLabel] = {};
+  std::size_t got = std::fread(first, 1, sizeof kConfigLabel - 1, file);
+  std::rewind(file);
+  bool labelled = got == sizeof kConfigLabel - 1 &&
+                  equal_nocase_n(first, kConfigLabel, sizeof kConfigLabel - 1) == 0;
+  return labelled ? 2 : 1;
+}
+
+}  // namespace
+
+Status BuiltinScanLibrary::SMG_Version(ControllerRecord& controller) {
+  copy_text(kVersionText, controller.text, controller.capacity);
+  return kStatusOk;
+}
+
+Status BuiltinScanLibrary::SMG_OsInform(ControllerRecord& controller) {
+  // This library knows none of the systems that the codes 3 to 8 name.
+  controller.result = 0;
+  copy_text("", controller.text, controller.capacity);
+  return kStatusOk;
+}
+
+Status BuiltinScanLibrary::SMG_ErrorInform(ErrorRecord& error, ControllerRecord& /*controller*/) {
+  if (error.request == 0) {
+    delete[] error.title;
+    delete[] error.explanation;
+    error.title = nullptr;
+    error.explanation = nullptr;
+    error.title_present = 0;
+    error.explanation_present = 0;
+    return kStatusOk;
+  }
+  const ErrorText* entry = find_error_text(error.value);
+  if (entry == nullptr) {
+    error.origin = kOriginUnknownToDriver;
+    error.title = nullptr;
+    error.explanation = nullptr;
+    error.title_present = 0;
+    error.explanation_present = 0;
+    return kStatusOk;
+  }
+  error.origin = kOriginDriver;
+  char* title = hand_out(entry->title);
+  char* explanation = hand_out(entry->explanation);
+  error.title = title;
+  error.explanation = explanation;
+  error.title_present = title != nullptr ? 1 : 0;
+  error.explanation_present = explanation != nullptr ? 1 : 0;
+  return kStatusOk;
+}
+
+Status BuiltinScanLibrary::SMG_LoadBoardData(const char* file_name, std::uint32_t /*mode*/,
+                                             BoardDataHandle* handle, std::uint32_t* /*aux*/) {
+  std::unique_ptr<std::FILE, FileCloser> file(open_file(file_name, "r"));
+  if (!file) return kStatusUnexpectedEnd;
+  // The handle is plain C memory, so that a caller that finds it still set after a failed call
+  // may release it with free().
+  void* memory = std::malloc(sizeof(LoadedBoard));
+  if (memory == nullptr) return kStatusNoMemory;
+  auto* board = new (memory) LoadedBoard();
+  LineSource source{file.get(), 0, nullptr};
+  Status status = parse_board_config(board->model, board->line, source, nullptr, nullptr,
+                                     config_version_of(file.get()));
+  if (status != kStatusOk) {
+    destroy(board);
+    return status;
+  }
+  *handle = board;
+  return kStatusOk;
+}
+
+Status BuiltinScanLibrary::SMG_GetConfigVariable(BoardDataHandle handle, const char* /*group*/,
+                                                 const char* name, std::uint16_t* found,
+                                                 void* /*reserved_1*/, void* /*reserved_2*/,
+                                                 char* value, std::uint32_t capacity) {
+  const auto* board = static_cast<const LoadedBoard*>(handle);
+  if (board == nullptr) return kStatusOk;
+  for (const ConfigVariable& variable : board->model.variables) {
+    if (equal_nocase(variable.name.c_str(), name) != 0) continue;
+    // A string is handed over without its enclosing quotes, any other value as written.
+    std::string_view text = variable.value;
+    if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
+      text = text.substr(1, text.size() - 2);
+    }
+    if (value != nullptr && capacity > 0) {
+      std::size_t length = text.size() < capacity - 1 ? text.size() : capacity - 1;
+      std::memcpy(value, text.data(), length);
+      value[length] = '\0';
+    }
+    *found = 1;
+    return kStatusOk;
+  }
+  return kStatusOk;
+}
+
+Status BuiltinScanLibrary::SMG_UnloadBoardData(BoardDataHandle* handle) {
+  auto* board = static_cast<LoadedBoard*>(*handle);
+  if (board != nullptr) destroy(board);
+  *handle = nullptr;
+  return kStatusOk;
+}
+
+}  // namespace kvr
