@@ -1,0 +1,285 @@
+// The board configuration file, as this parser reads it.
+//
+// Lines. A text file read one line at a time; a line holds at most 4134 characters before its
+// newline (-356 otherwise), the last line may lack the newline, and a CR right before a LF is
+// dropped. Lines are numbered from 1 in 16 bits and the number wraps; errors name the line that
+// holds the offending token, or the last line when the file ends too early (-354).
+//
+// Blanks and comments. Space, tab, LF and CR are blanks; every other byte, control characters
+// included, belongs to a token. Wherever the next token is looked for, ';' starts a comment that
+// runs to the end of the line. Between any two tokens any mix of blanks, comments and line ends
+// may stand, so a value may start on a later line than its name, a class ID on a later line than
+// its device name, and braces may stand anywhere.
+//
+// Label. A version 2 file starts, in column 1 of line 1, with the eight characters ";CFG-2.0",
+// letter case ignored; the rest of that line is a comment (-248 for any other first line, -354 for
+// an empty file). A version 1 file has no label and may be empty.
+//
+// Statements, in any order. A '[' starts a configure variable, anything else a device.
+//   [name] value   The name sits directly between the brackets: 1 to 32 characters, a letter and
+//                  then letters, digits or '_'; unique in the file with letter case ignored; kept
+//                  as written (-361 .. -364). The value is a boolean word (POSITIVE ASSERT TRUTH
+//                  TRUE HIGH YES ONE / NEGATIVE NEGATE FALSE LOW NOT NO ZERO, any case), "0x"
+//                  and up to 8 hex digits, '0' and up to 8 octal digits, 1 to 8 decimal digits,
+//                  or a single-quoted string of at most 4096 characters with its quotes, holding
+//                  no "\0" (-365). An unquoted value ends at ';', CR, LF or the line end, less
+//                  trailing spaces and tabs; a string ends at its closing quote on the same line,
+//                  and only spaces and tabs may follow it before a comment or the line end.
+//   "name" CLASS   A device: 1 to 8 characters between double quotes, a letter and then letters,
+//                  digits or '_', stored lower case and unique (-370 .. -375; a '{' here is
+//                  -391). The class ID runs to the next blank, ';' or line end, at most 32
+//                  characters (-384), and is looked up upper-cased in the family class table of
+//                  the file's version (-381, -383). On the main path it must have the full length
+//                  the table shows; inside a linker group a bypass or generic ID may carry fewer
+//                  digits. Devices stand in scan-path order, from TDI to TDO.
+//   "name" SPL     A scan-path linker, followed by exactly four groups "{ devices }" that hold its
+//                  sub-paths 0 to 3 (-391 where a group must open, -354 when the file ends
+//                  inside them). A group may be empty and holds only ordinary devices: no
+//                  variable, no linker, no addressable scan port (-380).
+// An addressable scan port (version 2 "ASPaaa") is refused on the main path (-386) too.
+//
+// The model. Devices get 1-based dev_ids in file order. Every path field follows from the order:
+// preIR/preDR count the IR bits and devices before a device on its path, posIR/posDR those after
+// it (plus one each inside a linker group, for the linker's own bypass). All linkers share one
+// class record; every other family gets its block of class records with its first device.
+//
+// Scale. Each byte is read once and no step looks back over earlier entries: duplicate names are
+// found through hashed indexes, arrays grow geometrically, and the counters are 32-bit, so files
+// with more than 65536 devices or variables are read exactly.
+#include "config/board_config_parser.h"
+
+#include <array>
+#include <cstddef>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "config/class_table.h"
+#include "config/config_variables.h"
+#include "config/device_classes.h"
+#include "config/model_append.h"
+#include "config/text_compare.h"
+
+namespace kvr {
+namespace {
+
+constexpr char kLabel[] = ";CFG-2.0";
+constexpr std::size_t kLabelLength = 8;
+constexpr std::size_t kMaxClassId = 32;
+constexpr std::uint32_t kLinkerIrLength = 8;
+constexpr std::uint32_t kLinkerGroups = 4;
+
+using ClassId = std::array<char, kMaxClassId + 1>;
+
+// Everything one call of the parser works with.
+struct Parse {
+  BoardModel& model;
+  LineState& line;
+  const LineSource& source;
+  std::uint8_t version;
+  const FamilyTable& table;
+  std::uint32_t main_tail = 0;  // dev_id of the last device on the main path
+  bool has_linker_class = false;
+  std::uint32_t linker_class = 0;  // index of the class record all linkers share
+};
+
+char current(const Parse& p) { return p.line.buffer[p.line.column]; }
+
+bool ends_class_id(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';' || c == '\0';
+}
+
+// Takes the class ID token at `column`, upper-cased.
+Status read_class_id(LineState& line, ClassId& token) {
+  const char* start = line.buffer + line.column;
+  std::size_t length = 0;
+  while (!ends_class_id(start[length])) {
+    if (length == kMaxClassId) return kStatusClassTooLong;
+    char c = start[length];
+    token[length++] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  token[length] = '\0';
+  line.column = static_cast<std::uint16_t>(line.column + length);
+  return kStatusOk;
+}
+
+// Inside a linker group every device also counts the linker's one-bit bypass after it, so the
+// totals are one larger than the group's own.
+void close_subpath(BoardModel& model, std::uint32_t first) {
+  const DeviceRecord& last = model.devices[model.device_count - 1];
+  const std::uint32_t total_ir = last.mainIR + last.preIR + 1;
+  const std::uint32_t total_dr = last.preDR + 2;
+  for (std::uint32_t id = first; id <= model.device_count; ++id) {
+    DeviceRecord& d = model.devices[id - 1];
+    d.posIR = total_ir - d.mainIR - d.preIR;
+    d.posDR = total_dr - d.preDR - 1;
+  }
+}
+
+// Walks the main path back from its last device; devices inside groups keep their values.
+void close_main_path(BoardModel& model, std::uint32_t tail) {
+  const DeviceRecord& last = model.devices[tail - 1];
+  const std::uint32_t total_ir = last.mainIR + last.preIR;
+  const std::uint32_t total_dr = last.preDR + 1;
+  for (std::uint32_t id = tail; id != 0;) {
+    DeviceRecord& d = model.devices[id - 1];
+    d.posIR = total_ir - d.mainIR - d.preIR;
+    d.posDR = total_dr - d.preDR - 1;
+    id = d.prior;
+  }
+}
+
+Status read_device_name(Parse& p) {
+  DeviceName name{};
+  if (Status status = parse_device_name(p.line, p.model, name); status != kStatusOk) {
+    return status;
+  }
+  return append_device_name(p.model, name);
+}
+
+// One group of linker `linker`, from its '{' to its '}'.
+Status read_group(Parse& p, std::uint32_t linker, std::uint32_t k) {
+  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  if (current(p) != '{') return kStatusBraceMisplaced;
+  ++p.line.column;
+  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  if (current(p) == '}') {
+    ++p.line.column;
+    p.model.devices[linker - 1].sub_id[k] = 0;
+    return kStatusOk;
+  }
+  const std::uint32_t first = p.model.device_count + 1;
+  p.model.devices[linker - 1].sub_id[k] = first;
+  std::uint32_t group_tail = 0;
+  do {
+    if (Status status = read_device_name(p); status != kStatusOk) return status;
+    if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+    ClassId token{};
+    if (Status status = read_class_id(p.line, token); status != kStatusOk) return status;
+    // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
+    Status status = resolve_device_class(p.model, token.data(), group_tail, linker, k, p.version);
+    if (status != kStatusOk) return status;
+    group_tail = p.model.device_count;
+    if (status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  } while (current(p) != '}');
+  ++p.line.column;
+  close_subpath(p.model, first);
+  return kStatusOk;
+}
+
+// A linker whose name is already the last device name; `row` is the linker's family row.
+Status read_linker(Parse& p, std::uint32_t row) {
+  const std::uint32_t linker = p.model.device_count;
+  if (!p.has_linker_class) {
+    p.linker_class = p.model.class_count;
+    if (Status status = append_class_block(p.model, 1, 0); status != kStatusOk) return status;
+    p.has_linker_class = true;
+  }
+  if (Status status = grow_device_classes(p.model); status != kStatusOk) return status;
+  p.model.device_classes[linker - 1] = p.table[row].high_level_base;
+  if (Status status = grow_device_records(p.model); status != kStatusOk) return status;
+  DeviceRecord& record = p.model.devices[linker - 1];
+  record = DeviceRecord{};
+  record.dev_id = linker;
+  record.cls_id = p.linker_class;
+  record.prior = p.main_tail;
+  record.connect = 1;
+
+  for (std::uint32_t k = 0; k < kLinkerGroups; ++k) {
+    if (Status status = read_group(p, linker, k); status != kStatusOk) return status;
+  }
+
+  // Only now, after its groups, does the linker take its place on the main path.
+  DeviceRecord& done = p.model.devices[linker - 1];
+  done.mainIR = kLinkerIrLength;
+  if (done.prior != 0) {
+    const DeviceRecord& before = p.model.devices[done.prior - 1];
+    done.preIR = before.mainIR + before.preIR;
+    done.preDR = before.preDR + 1;
+  }
+  p.main_tail = linker;
+  return kStatusOk;
+}
+
+Status read_main_device(Parse& p) {
+  if (Status status = read_device_name(p); status != kStatusOk) return status;
+  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  ClassId token{};
+  if (Status status = read_class_id(p.line, token); status != kStatusOk) return status;
+  // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
+  std::uint32_t row = kNoFamilyRow;
+  if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
+    return status;
+  }
+  const FamilyRow& port = p.table[kPortRow];
+  const FamilyRow& linker = p.table[kLinkerRow];
+  if (same_first_chars(token.data(), port.type_name, port.literal_length)) {
+    return kStatusPortOnMainPath;
+  }
+  if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
+    return read_linker(p, row);
+  }
+  Status status = resolve_device_class(p.model, token.data(), p.main_tail, 0, 0, p.version);
+  if (status != kStatusOk) return status;
+  p.main_tail = p.model.device_count;
+  return kStatusOk;
+}
+
+Status read_variable(Parse& p) {
+  std::string name;
+  std::string value;
+  if (Status status = parse_variable_name(p.line, p.model, name); status != kStatusOk) {
+    return status;
+  }
+  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
+  return append_variable(p.model, std::move(name), std::move(value));
+}
+
+// The label line stays in the buffer at column 0, so the statement loop passes over it as a
+// comment.
+Status read_label(Parse& p) {
+  if (Status status = read_line(p.line, p.source); status != kStatusOk) return status;
+  if (equal_nocase_n(p.line.buffer, kLabel, kLabelLength) != 0) return kStatusLabelMissing;
+  return kStatusOk;
+}
+
+Status parse_file(Parse& p) {
+  // Every format version but 1 carries the label, as every version but 1 uses the newer table.
+  if (p.version != 1) {
+    if (Status status = read_label(p); status != kStatusOk) return status;
+  }
+  for (;;) {
+    Status status = skip_blanks(p.line, p.source);
+    if (status == kStatusUnexpectedEnd) break;  // the file ended between statements
+    if (status != kStatusOk) return status;
+    status = current(p) == '[' ? read_variable(p) : read_main_device(p);
+    if (status != kStatusOk) return status;
+  }
+  if (p.model.device_count != 0) close_main_path(p.model, p.main_tail);
+  return kStatusOk;
+}
+
+}  // namespace
+
+Status parse_board_config(BoardModel& model, LineState& line, const LineSource& source,
+                          std::uint32_t* device_count_out, std::uint32_t* line_out,
+                          std::uint8_t version) {
+  if (device_count_out != nullptr) *device_count_out = 0;
+  if (line_out != nullptr) *line_out = 0;
+  Parse parse{model, line, source, version, family_table_for(version)};
+  Status status = kStatusOk;
+  try {
+    status = parse_file(parse);
+  } catch (const std::bad_alloc&) {
+    // Every growth point reports -131 itself; this only keeps the promise that no exception
+    // leaves the parser should a future growth point forget to.
+    status = kStatusNoMemory;
+  }
+  std::rewind(source.stream);
+  if (device_count_out != nullptr) *device_count_out = model.device_count;
+  if (line_out != nullptr) *line_out = line.line_number;
+  return status;
+}
+
+}  // namespace kvr

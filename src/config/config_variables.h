@@ -1,0 +1,31 @@
+// The two tokens of a configure variable statement: the name in square brackets and the value.
+// Both routines read the current line from `column`, never a further line, and on success leave
+// `column` just past what they accepted. They check the text and keep it as written; they attach
+// no type and convert no number.
+#ifndef KVR_CONFIG_CONFIG_VARIABLES_H_
+#define KVR_CONFIG_CONFIG_VARIABLES_H_
+
+#include <string>
+
+#include "base/status.h"
+#include "config/line_reader.h"
+#include "database/board_model.h"
+
+namespace kvr {
+
+inline constexpr std::size_t kMaxVariableName = 32;
+inline constexpr std::size_t kMaxVariableValue = 4096;  // a string value with both quotes
+
+// Entered at the '['. Reads 1 to 32 name characters up to the ']' and refuses a name that a
+// variable of the model already has, letter case ignored. `name` is emptied at entry and set only
+// on success. Statuses: -361, -362, -363, -364, -131.
+Status parse_variable_name(LineState& line, const BoardModel& model, std::string& name);
+
+// Entered at the value's first character (never a blank or ';'). Accepts a boolean word, a
+// single-quoted string (kept with its quotes), or a hexadecimal, octal or decimal number. `value`
+// is emptied at entry and set only on success. Statuses: -365, -131.
+Status parse_variable_value(LineState& line, std::string& value);
+
+}  // namespace kvr
+
+#endif  // KVR_CONFIG_CONFIG_VARIABLES_H_
