@@ -1,0 +1,69 @@
+#include "database/file_kind.h"
+
+#include <gtest/gtest.h>
+
+#include "database/board_samples.h"
+#include "database/database_writer.h"
+#include "support/test_files.h"
+
+namespace kvr::testing {
+namespace {
+
+constexpr std::uint16_t kUnset = 7;
+
+TEST(FileKindTest, TellsKindAndVersionFromTheFirstBytes) {
+  struct Case {
+    const char* file;
+    std::string bytes;
+    Status status;
+    std::uint16_t kind;
+    std::uint8_t version;
+    long position_after;
+  } cases[] = {
+      {"version 2 database", ";DAT-2.0" + words({0x02000008}), kStatusOk, 1, 2, 0},
+      {"lower-case database label", ";dat-2.0" + words({0x02FFFFFF, 1}), kStatusOk, 1, 2, 0},
+      {"database label, tag 1", ";DAT-2.0" + words({0x01000008}), kStatusDatabaseNotVersion2,
+       kUnset, kUnset, 12},
+      {"database label, tag 0", ";DAT-2.0" + words({0x00000008}), kStatusDatabaseNotVersion2,
+       kUnset, kUnset, 12},
+      {"database label cut inside the size word", std::string(";DAT-2.0\x08\0\0", 11),
+       kStatusReadFailed, kUnset, kUnset, 11},
+      {"only the database label", ";DAT-2.0", kStatusReadFailed, kUnset, kUnset, 8},
+      {"version 2 configuration", ";CFG-2.0\n[a] 1\n", kStatusOk, 0, 2, 0},
+      {"mixed-case configuration label followed by anything", ";Cfg-2.0x", kStatusOk, 0, 2, 0},
+      {"only the configuration label", ";CFG-2.0", kStatusOk, 0, 2, 0},
+      {"version 1 database", words({0x0100000C, 0, 0}), kStatusOk, 1, 1, 0},
+      {"text whose fourth byte is 1", "abc\x01 more text", kStatusOk, 1, 1, 0},
+      {"version 1 configuration", "\"cpu\" QV740K82xx\n", kStatusOk, 0, 1, 0},
+      {"the first four label characters only", ";CFG-1.0", kStatusOk, 0, 1, 0},
+      {"7 bytes", ";CFG-2.", kStatusReadFailed, kUnset, kUnset, 7},
+      {"5 bytes with a database tag", std::string("\x0c\0\0\x01\0", 5), kStatusReadFailed, kUnset,
+       kUnset, 5},
+      {"empty", "", kStatusReadFailed, kUnset, kUnset, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    UniqueFile file = stream_with(c.bytes);
+    std::uint16_t kind = kUnset;
+    std::uint8_t version = kUnset;
+    EXPECT_EQ(recognise_file_kind(file.get(), &kind, &version), c.status);
+    EXPECT_EQ(kind, c.kind);
+    EXPECT_EQ(version, c.version);
+    EXPECT_EQ(std::ftell(file.get()), c.position_after);
+  }
+}
+
+TEST(FileKindTest, RecognisesWhatTheWriterWrites) {
+  for (const std::uint8_t written_version : {1, 2}) {
+    UniqueFile file = empty_stream();
+    ASSERT_EQ(write_board_database(example_board(), file.get(), written_version), kStatusOk);
+    std::uint16_t kind = kUnset;
+    std::uint8_t version = kUnset;
+    EXPECT_EQ(recognise_file_kind(file.get(), &kind, &version), kStatusOk);
+    EXPECT_EQ(kind, kKindDatabaseFile);
+    EXPECT_EQ(version, written_version);
+  }
+}
+
+}  // namespace
+}  // namespace kvr::testing
