@@ -1,0 +1,122 @@
+#include "commands/dispatcher.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_files.h"
+
+namespace kvr {
+namespace {
+
+using testing::contents_of;
+using testing::empty_stream;
+
+// Closes the stream for real, then reports a failure, as a file system that loses the data would.
+int failing_close(std::FILE* file) {
+  std::fclose(file);
+  return EOF;
+}
+
+struct Dispatch {
+  Status status = 0;
+  std::string out;
+  RunSettings settings;
+};
+
+Dispatch dispatch(RunSettings settings, const FileAccess& files) {
+  BoardModel model;
+  LineState line;
+  auto out = empty_stream();
+  Dispatch result;
+  result.status = run_command(settings, model, line, 0, out.get(), files);
+  result.out = contents_of(out.get());
+  result.settings = settings;
+  return result;
+}
+
+TEST(DispatcherTest, FailedClosesAreReportedInWords) {
+  testing::TempDir folder;
+  const std::string config = folder.file("good.cfg");
+  const std::string database = folder.file("good.dat");
+  testing::write_file(config, ";CFG-2.0\n\"cpu\" QVARM9xx\n");
+  FileAccess failing;
+  failing.close = failing_close;
+
+  RunSettings generate;
+  generate.generate = 1;
+  generate.input_name = config;
+  generate.output_name = database;
+  Dispatch generated = dispatch(generate, FileAccess{});
+  ASSERT_EQ(generated.status, 0);
+  EXPECT_FALSE(generated.settings.input_name.has_value());  // dropped after a success
+
+  struct Row {
+    std::uint16_t RunSettings::*command;
+    std::string input;
+    std::string message;
+  };
+  const std::vector<Row> rows = {
+      {&RunSettings::parse, config, "A file system error occurred when closing the configure file"},
+      {&RunSettings::generate, config,
+       "A file system error occurred when closing the configure file"},
+      {&RunSettings::analyse, database,
+       "A file system error occurred when closing the database file"},
+  };
+  for (const Row& row : rows) {
+    RunSettings settings;
+    settings.*row.command = 1;
+    settings.input_name = row.input;
+    settings.output_name = folder.file("other.dat");
+    Dispatch result = dispatch(settings, failing);
+    EXPECT_EQ(result.status, 0);
+    const std::string ending = "\n" + row.message + "\n";
+    ASSERT_GE(result.out.size(), ending.size());
+    EXPECT_EQ(result.out.substr(result.out.size() - ending.size()), ending);
+    EXPECT_TRUE(result.settings.input_name.has_value());  // kept: the command did not succeed
+  }
+}
+
+// Fails only for streams open for writing: the database output of generate.
+int failing_output_close(std::FILE* file) {
+  bool writing = (::fcntl(fileno(file), F_GETFL) & O_ACCMODE) == O_WRONLY;
+  std::fclose(file);
+  return writing ? EOF : 0;
+}
+
+TEST(DispatcherTest, ClosingTheDatabaseOutputCanFailToo) {
+  testing::TempDir folder;
+  const std::string config = folder.file("good.cfg");
+  testing::write_file(config, ";CFG-2.0\n");
+  FileAccess files;
+  files.close = failing_output_close;
+  RunSettings settings;
+  settings.generate = 1;
+  settings.input_name = config;
+  settings.output_name = folder.file("out.dat");
+  Dispatch result = dispatch(settings, files);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("\nThe configure file has been successfully parsed.\n"),
+            std::string::npos);
+  const std::string ending = "\nA file system error occurred when closing the database file\n";
+  ASSERT_GE(result.out.size(), ending.size());
+  EXPECT_EQ(result.out.substr(result.out.size() - ending.size()), ending);
+}
+
+TEST(DispatcherTest, NoCommandOpensNothingAndPrintsNothing) {
+  RunSettings settings;
+  settings.input_name = "x";
+  FileAccess refuses;
+  refuses.open = [](const std::string&, const char*) -> std::FILE* {
+    ADD_FAILURE() << "nothing may be opened";
+    return nullptr;
+  };
+  Dispatch result = dispatch(settings, refuses);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_FALSE(result.settings.input_name.has_value());
+}
+
+}  // namespace
+}  // namespace kvr
