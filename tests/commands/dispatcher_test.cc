@@ -22,17 +22,16 @@ int failing_close(std::FILE* file) {
 struct Dispatch {
   Status status = 0;
   std::string out;
-  RunSettings settings;
 };
 
-Dispatch dispatch(RunSettings settings, const FileAccess& files) {
+// Runs the command that `settings` select; the dispatcher updates `settings` in place.
+Dispatch dispatch(RunSettings& settings, const FileAccess& files) {
   BoardModel model;
   LineState line;
   auto out = empty_stream();
   Dispatch result;
   result.status = run_command(settings, model, line, 0, out.get(), files);
   result.out = contents_of(out.get());
-  result.settings = settings;
   return result;
 }
 
@@ -50,7 +49,7 @@ TEST(DispatcherTest, FailedClosesAreReportedInWords) {
   generate.output_name = database;
   Dispatch generated = dispatch(generate, FileAccess{});
   ASSERT_EQ(generated.status, 0);
-  EXPECT_FALSE(generated.settings.input_name.has_value());  // dropped after a success
+  EXPECT_FALSE(generate.input_name.has_value());  // dropped after a success
 
   struct Row {
     std::uint16_t RunSettings::*command;
@@ -74,7 +73,7 @@ TEST(DispatcherTest, FailedClosesAreReportedInWords) {
     const std::string ending = "\n" + row.message + "\n";
     ASSERT_GE(result.out.size(), ending.size());
     EXPECT_EQ(result.out.substr(result.out.size() - ending.size()), ending);
-    EXPECT_TRUE(result.settings.input_name.has_value());  // kept: the command did not succeed
+    EXPECT_TRUE(settings.input_name.has_value());  // kept: the command did not succeed
   }
 }
 
@@ -106,7 +105,6 @@ TEST(DispatcherTest, ClosingTheDatabaseOutputCanFailToo) {
 
 TEST(DispatcherTest, NoCommandOpensNothingAndPrintsNothing) {
   RunSettings settings;
-  settings.input_name = "x";
   FileAccess refuses;
   refuses.open = [](const std::string&, const char*) -> std::FILE* {
     ADD_FAILURE() << "nothing may be opened";
@@ -115,7 +113,6 @@ TEST(DispatcherTest, NoCommandOpensNothingAndPrintsNothing) {
   Dispatch result = dispatch(settings, refuses);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
-  EXPECT_FALSE(result.settings.input_name.has_value());
 }
 
 }  // namespace
