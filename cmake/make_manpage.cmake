@@ -1,11 +1,36 @@
-# Builds the kvrbuild(1) manual page from docs/manual.txt: a heading at the first column becomes a
-# section, every other line is kept as it stands in no-fill mode. Inputs: INPUT, OUTPUT.
+# Builds the kvrbuild(1) manual page from docs/manual.txt, so that the page and the `-vh' text have
+# one source. A line that starts with a capital letter at the first column is a section heading;
+# every other line is kept as it stands, in no-fill mode, so the layout of the text survives. The
+# closing line "THIS IS THE END OF THIS DOCUMENT" stays a line of text. Inputs: INPUT, OUTPUT.
+#
+# Every pattern below anchors on a line feed, never on "^": CMake's REGEX REPLACE lets "^" match
+# again after each replacement. A line feed is therefore put in front of the text first and taken
+# away at the end.
 file(READ "${INPUT}" content)
 string(REPLACE "\r" "" content "${content}")
+string(REGEX REPLACE "\n+$" "" content "${content}")
+set(content "\n${content}")
+
+# Characters that troff would read as its own: the escape character first, then the hyphen, grave
+# accent and apostrophe, which groff would otherwise print as typographic dashes and quotes, so that
+# options such as `-vh' could not be copied from the page.
 string(REPLACE "\\" "\\e" content "${content}")
-# Lines beginning with a control character of troff must be protected.
-string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" content "${content}")
-# Headings: a line that starts with a capital letter at the first column.
-string(REGEX REPLACE "(^|\n)([A-Z][A-Z0-9 ,'\\[\\]._-]*)(\n|$)" "\\1.SH \"\\2\"\n.nf\\3" content "${content}")
-set(page ".TH KVRBUILD 1 \"Nov 11 2002\" \"kvrbuild 3.3.12\" \"Orbis-Core utilities\"\n.nf\n${content}\n")
+string(REPLACE "-" "\\-" content "${content}")
+string(REPLACE "`" "\\(ga" content "${content}")
+string(REPLACE "'" "\\(aq" content "${content}")
+# A line whose text begins with a period would be a request once its indentation is gone.
+string(REGEX REPLACE "\n( *)\\." "\n\\1\\\\&." content "${content}")
+
+# The closing line is text, not a section: the zero-width escape keeps it from matching below.
+string(REPLACE "\nTHIS IS THE END OF THIS DOCUMENT" "\n\\&THIS IS THE END OF THIS DOCUMENT"
+       content "${content}")
+# Headings. The empty line before a heading is dropped, since a section brings its own spacing.
+string(REGEX REPLACE "\n\n([A-Z])" "\n\\1" content "${content}")
+string(REGEX REPLACE "\n([A-Z][^\n]*)" "\n.SH \"\\1\"\n.nf" content "${content}")
+# The page indents every section itself, so the two spaces that indent the text are dropped.
+string(REGEX REPLACE "\n  " "\n" content "${content}")
+
+string(SUBSTRING "${content}" 1 -1 content)
+set(page ".TH KVRBUILD 1 \"Nov 11 2002\" \"kvrbuild 3.3.12\" \"Orbis-Core utilities\"\n")
+string(APPEND page "${content}\n")
 file(WRITE "${OUTPUT}" "${page}")
