@@ -177,11 +177,12 @@ TEST(CommandLineTest, RefusedCommandLinesGiveTheirMessageOnTheirStream) {
 TEST(CommandLineTest, GenerateRefusesTwoNamesOfOneExistingFile) {
   testing::TempDir folder;
   testing::write_file(folder.file("x.cfg"), ";CFG-2.0\n");
-  Outcome outcome = parse({"-g2", folder.file("x.cfg"), folder.path() + "/./x.cfg"});
+  // Absolute names begin with '/', which would start an option: "--" ends the options first.
+  Outcome outcome = parse({"-g2", "--", folder.file("x.cfg"), folder.path() + "/./x.cfg"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "Error: The filenames cannot be identical.\n");
   // A name that does not exist yet is a different file.
-  EXPECT_EQ(parse({"-g2", folder.file("x.cfg"), folder.file("y.dat")}).status, 0);
+  EXPECT_EQ(parse({"-g2", "--", folder.file("x.cfg"), folder.file("y.dat")}).status, 0);
 }
 
 TEST(CommandLineTest, ScannerDeliversGroupsAndSubArguments) {

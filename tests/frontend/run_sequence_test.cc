@@ -222,7 +222,7 @@ TEST(RunSequenceTest, ExtraOptionsFailureTakesTheAbortPath) {
   FakeScanLibrary library;
   library.load_status = -354;
   library.origin = 0;
-  RunOutcome result = run(library, {"-e", "-f", config});
+  RunOutcome result = run(library, {"-e", "-f" + config});
   EXPECT_EQ(result.exit_status, 1);
   EXPECT_EQ(result.out,
             "\n---[An error has occurred and this utility has aborted]---------\n\n"
@@ -237,7 +237,7 @@ TEST(RunSequenceTest, VerboseRunWithoutCommandReportsTheSystem) {
   testing::write_file(config, ";CFG-2.0\n");
   FakeScanLibrary library;
   library.system_code = 4;
-  RunOutcome result = run(library, {"-v", "-e", "-f", config});  // no variable: nothing selected
+  RunOutcome result = run(library, {"-v", "-e", "-f" + config});  // no variable: nothing selected
   EXPECT_EQ(result.exit_status, 0);
   EXPECT_EQ(result.out, "\nThis utility has determined the operating system is Win98.\n");
 }
