@@ -83,7 +83,9 @@ struct Parse {
   std::uint32_t linker_class = 0;  // index of the class record all linkers share
 };
 
-char current(const Parse& p) { return p.line.buffer[p.line.column]; }
+char current(const Parse& p) {
+  return p.line.buffer[p.line.column];
+}
 
 bool ends_class_id(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';' || c == '\0';

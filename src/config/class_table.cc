@@ -70,8 +70,12 @@ constexpr FamilyTable kVersion1Table = {{
 
 }  // namespace
 
-const FamilyTable& family_table_v1() { return kVersion1Table; }
-const FamilyTable& family_table_v2() { return kVersion2Table; }
+const FamilyTable& family_table_v1() {
+  return kVersion1Table;
+}
+const FamilyTable& family_table_v2() {
+  return kVersion2Table;
+}
 
 const FamilyTable& family_table_for(std::uint8_t version) {
   return version == 1 ? kVersion1Table : kVersion2Table;

@@ -5,8 +5,8 @@
 // A type name is a pattern: its first `literal_length` characters must be matched exactly and the
 // characters after them are the user's digits (device identifier, address or IR length). The empty
 // type name marks a placeholder row; its prefix length of 0 makes it match every class ID in the
-// first, family-group pass of a look-up, and its literal length of 1 with full length 0 keeps it from
-// matching any non-empty class ID in the second pass.
+// first, family-group pass of a look-up, and its literal length of 1 with full length 0 keeps it
+// from matching any non-empty class ID in the second pass.
 #ifndef KVR_CONFIG_CLASS_TABLE_H_
 #define KVR_CONFIG_CLASS_TABLE_H_
 

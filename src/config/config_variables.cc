@@ -14,17 +14,25 @@ namespace {
 
 // Both lists are searched, so a word's list only documents its meaning.
 constexpr std::array<const char*, 14> kBooleanWords = {
-    "POSITIVE", "ASSERT", "TRUTH", "TRUE", "HIGH", "YES", "ONE",  // yes
-    "NEGATIVE", "NEGATE", "FALSE", "LOW",  "NOT", "NO",  "ZERO",  // no
+    "POSITIVE", "ASSERT", "TRUTH", "TRUE", "HIGH", "YES", "ONE",   // yes
+    "NEGATIVE", "NEGATE", "FALSE", "LOW",  "NOT",  "NO",  "ZERO",  // no
 };
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_octal_digit(char c) { return c >= '0' && c <= '7'; }
+bool is_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool is_octal_digit(char c) {
+  return c >= '0' && c <= '7';
+}
 bool is_hex_digit(char c) {
   return is_digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
-bool is_space_or_tab(char c) { return c == ' ' || c == '\t'; }
+bool is_space_or_tab(char c) {
+  return c == ' ' || c == '\t';
+}
 
 bool all_of(std::string_view text, bool (*accept)(char)) {
   for (char c : text) {

@@ -7,12 +7,18 @@ namespace {
 
 #if defined(_POSIX_C_SOURCE) || defined(__unix__)
 // The stream is used by one thread only; the unlocked form keeps the byte-at-a-time read cheap.
-inline int next_char(std::FILE* stream) { return getc_unlocked(stream); }
+inline int next_char(std::FILE* stream) {
+  return getc_unlocked(stream);
+}
 #else
-inline int next_char(std::FILE* stream) { return std::getc(stream); }
+inline int next_char(std::FILE* stream) {
+  return std::getc(stream);
+}
 #endif
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 }  // namespace
 
