@@ -13,7 +13,7 @@ namespace kvr {
 namespace {
 
 bool exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
 }
 
@@ -75,7 +75,9 @@ std::string resolve(const std::string& name) {
 
 }  // namespace
 
-std::string resolve_host_path(const std::string& name) { return resolve(name); }
+std::string resolve_host_path(const std::string& name) {
+  return resolve(name);
+}
 
 std::FILE* open_file(const std::string& name, const char* mode) {
   try {
@@ -83,7 +85,7 @@ std::FILE* open_file(const std::string& name, const char* mode) {
     if (file == nullptr) return nullptr;
     // A directory opens for reading on POSIX systems but holds no file: refuse it as the
     // original platform does.
-    struct stat info{};
+    struct stat info {};
     if (::fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
       std::fclose(file);
       errno = EISDIR;
@@ -95,12 +97,14 @@ std::FILE* open_file(const std::string& name, const char* mode) {
   }
 }
 
-int close_file(std::FILE* file) { return std::fclose(file); }
+int close_file(std::FILE* file) {
+  return std::fclose(file);
+}
 
 bool same_existing_file(const std::string& first, const std::string& second) {
   try {
-    struct stat a{};
-    struct stat b{};
+    struct stat a {};
+    struct stat b {};
     if (::stat(resolve(first).c_str(), &a) != 0) return false;
     if (::stat(resolve(second).c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;

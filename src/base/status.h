@@ -29,19 +29,19 @@ inline constexpr Status kStatusVariableNameTooLong = -361;  // more than 32 name
 inline constexpr Status kStatusVariableNameEmpty = -362;    // "[]"
 inline constexpr Status kStatusVariableNameInvalid = -363;  // bad character or unclosed name
 inline constexpr Status kStatusVariableNameDuplicate = -364;
-inline constexpr Status kStatusValueInvalid = -365;         // a value of no accepted form
-inline constexpr Status kStatusDeviceNotQuoted = -370;      // a device name without its quote
+inline constexpr Status kStatusValueInvalid = -365;     // a value of no accepted form
+inline constexpr Status kStatusDeviceNotQuoted = -370;  // a device name without its quote
 inline constexpr Status kStatusDeviceNameEmpty = -372;
 inline constexpr Status kStatusDeviceNameInvalid = -373;
 inline constexpr Status kStatusDeviceNameDuplicate = -374;
 inline constexpr Status kStatusDeviceNameTooLong = -375;
-inline constexpr Status kStatusClassNotInSubpath = -380;    // linker or port inside a linker group
-inline constexpr Status kStatusClassUnknownFamily = -381;   // no family group matches
-inline constexpr Status kStatusClassUnknown = -383;         // a known group, but no row matches
-inline constexpr Status kStatusClassTooLong = -384;         // class ID token over 32 characters
-inline constexpr Status kStatusPortOnMainPath = -386;       // addressable scan port on the main path
-inline constexpr Status kStatusIrLengthInvalid = -390;      // bypass/generic IR length out of range
-inline constexpr Status kStatusBraceMisplaced = -391;       // brace missing or where it cannot stand
+inline constexpr Status kStatusClassNotInSubpath = -380;   // linker or port inside a linker group
+inline constexpr Status kStatusClassUnknownFamily = -381;  // no family group matches
+inline constexpr Status kStatusClassUnknown = -383;        // a known group, but no row matches
+inline constexpr Status kStatusClassTooLong = -384;        // class ID token over 32 characters
+inline constexpr Status kStatusPortOnMainPath = -386;      // addressable scan port on the main path
+inline constexpr Status kStatusIrLengthInvalid = -390;     // bypass/generic IR length out of range
+inline constexpr Status kStatusBraceMisplaced = -391;      // brace missing or where it cannot stand
 
 }  // namespace kvr
 

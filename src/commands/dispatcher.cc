@@ -108,21 +108,23 @@ Status run_parse(RunSettings& settings, BoardModel& model, LineState& line, std:
 
   FileRecognition recognition = recognise(streams.input);
   if (recognition.is_database()) {
-    std::fputs("\nThe input file is recognised as a database file.\n"
-               "Use the `-a' option to analyse it instead.\n",
-               out);
+    std::fputs(
+        "\nThe input file is recognised as a database file.\n"
+        "Use the `-a' option to analyse it instead.\n",
+        out);
     return kStatusOk;
   }
   if (!recognition.is_config(settings.parse_version)) {
-    std::fputs("\nThe input file is not recognised as a configure file\n"
-               "of the chosen version.  Thus it cannot be parsed.\n",
-               out);
+    std::fputs(
+        "\nThe input file is not recognised as a configure file\n"
+        "of the chosen version.  Thus it cannot be parsed.\n",
+        out);
     return kStatusOk;
   }
 
   std::uint32_t line_number = 0;
-  Status status = parse_input(model, line, streams.input, verbose, recognition.version, out,
-                              line_number);
+  Status status =
+      parse_input(model, line, streams.input, verbose, recognition.version, out, line_number);
   if (status != kStatusOk) {
     print_syntax_error(out, line_number, verbose, nullptr);
     return status;
@@ -159,15 +161,16 @@ Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
 
   FileRecognition recognition = recognise(streams.input);
   if (!recognition.is_config(settings.generate_version)) {
-    std::fputs("\nThe input file is not recognised as a configure file of\n"
-               "the chosen version.  Thus a database file cannot be generated.\n",
-               out);
+    std::fputs(
+        "\nThe input file is not recognised as a configure file of\n"
+        "the chosen version.  Thus a database file cannot be generated.\n",
+        out);
     return kStatusOk;
   }
 
   std::uint32_t line_number = 0;
-  Status status = parse_input(model, line, streams.input, verbose, recognition.version, out,
-                              line_number);
+  Status status =
+      parse_input(model, line, streams.input, verbose, recognition.version, out, line_number);
   if (status != kStatusOk) {
     print_syntax_error(out, line_number, verbose, "Thus the database file cannot be generated.");
     return status;
@@ -195,8 +198,8 @@ Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
   return kStatusOk;
 }
 
-Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line,
-                   std::uint16_t verbose, std::FILE* out, CommandStreams& streams) {
+Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
+                   std::FILE* out, CommandStreams& streams) {
   const std::string& input_name = *settings.input_name;
   streams.input = streams.files.open(input_name, "rb");
   if (streams.input == nullptr) {
@@ -210,15 +213,17 @@ Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line,
 
   FileRecognition recognition = recognise(streams.input);
   if (recognition.is_config_any()) {
-    std::fputs("\nThe input file is recognised as a configuration file.\n"
-               "Use the `-p' option to parse it instead.\n",
-               out);
+    std::fputs(
+        "\nThe input file is recognised as a configuration file.\n"
+        "Use the `-p' option to parse it instead.\n",
+        out);
     return kStatusOk;
   }
   if (!recognition.is_database()) {
-    std::fputs("\nThe input file is not recognised as a database file.\n"
-               "Thus it cannot be analysed.\n",
-               out);
+    std::fputs(
+        "\nThe input file is not recognised as a database file.\n"
+        "Thus it cannot be analysed.\n",
+        out);
     return kStatusOk;
   }
 
@@ -239,8 +244,8 @@ Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line,
 
 }  // namespace
 
-Status run_command(RunSettings& settings, BoardModel& model, LineState& line,
-                   std::uint16_t verbose, std::FILE* out, const FileAccess& files) {
+Status run_command(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
+                   std::FILE* out, const FileAccess& files) {
   CommandStreams streams(files);
   if (settings.generate != 0) {
     print_section_banner(out, "%s", "Generate a database file from a configuration file");

@@ -19,8 +19,8 @@ namespace kvr {
 // parser, the writer or the analyser, after its outcome message. With no command selected it
 // opens nothing, prints nothing and returns 0. After a success the file names are dropped and
 // the model released.
-Status run_command(RunSettings& settings, BoardModel& model, LineState& line,
-                   std::uint16_t verbose, std::FILE* out, const FileAccess& files);
+Status run_command(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
+                   std::FILE* out, const FileAccess& files);
 
 }  // namespace kvr
 

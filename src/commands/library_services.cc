@@ -63,13 +63,20 @@ const char* origin_sentence(std::uint32_t origin) {
 const char* system_name(std::uint32_t code, bool& nt_family) {
   nt_family = code == 5 || code == 6 || code == 8;
   switch (code) {
-    case 3: return "Win95";
-    case 4: return "Win98";
-    case 5: return "WinNT";
-    case 6: return "Win2K";
-    case 7: return "WinME";
-    case 8: return "WinXP";
-    default: return nullptr;
+    case 3:
+      return "Win95";
+    case 4:
+      return "Win98";
+    case 5:
+      return "WinNT";
+    case 6:
+      return "Win2K";
+    case 7:
+      return "WinME";
+    case 8:
+      return "WinXP";
+    default:
+      return nullptr;
   }
 }
 

@@ -33,7 +33,9 @@ constexpr const char* kConfigFileWhat = "configure-file name";
 constexpr const char* kDatabaseVersionWhat = "choice of `board.dat' format version";
 constexpr const char* kConfigVersionWhat = "choice of `board.cfg' format version";
 
-bool starts_option(const char* word) { return word[0] == '-' || word[0] == '/'; }
+bool starts_option(const char* word) {
+  return word[0] == '-' || word[0] == '/';
+}
 
 std::string lower_cased(const char* word) {
   std::string name(word);
@@ -127,9 +129,8 @@ bool apply_option(RunSettings& settings, int letter, const char* sub_argument, s
 
 // The one-command rule; false after its message.
 bool check_one_command(RunSettings& settings, std::uint32_t name_count, std::FILE* out) {
-  int selected = (settings.extra_options != 0) + (settings.generate != 0) +
-                 (settings.parse != 0) + (settings.analyse != 0) + (settings.help != 0) +
-                 (settings.information != 0);
+  int selected = (settings.extra_options != 0) + (settings.generate != 0) + (settings.parse != 0) +
+                 (settings.analyse != 0) + (settings.help != 0) + (settings.information != 0);
   if (selected == 0) {
     if (name_count != 0) {
       std::fputs(kCommandMissing, out);
@@ -247,7 +248,8 @@ std::int16_t parse_command_line(RunSettings& settings, int count, const char* co
     std::uint32_t index = 0;
     int letter = 0;
     const char* sub_argument = nullptr;
-    while (next_option(scanner, count, words, kOptionLetters, &letter, &sub_argument, &index) != 0) {
+    while (next_option(scanner, count, words, kOptionLetters, &letter, &sub_argument, &index) !=
+           0) {
       if (!apply_option(settings, letter, sub_argument, errors)) return kParseRefused;
     }
 

@@ -8,7 +8,9 @@
 namespace kvr {
 namespace {
 
-bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool is_space(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
 
 // Runs the three library calls in order, each only after the one before succeeded; `value`
 // receives the variable's text when it exists.
@@ -21,9 +23,9 @@ Status fetch_variable(ScanLibrary& library, const std::string& variable_name,
 
   Status status = library.SMG_LoadBoardData(config_file_name.c_str(), 1, &handle, &aux);
   if (status == kStatusOk) {
-    status = library.SMG_GetConfigVariable(handle, kExtraOptionsGroup, variable_name.c_str(),
-                                           &found, nullptr, nullptr, buffer.data(),
-                                           kVariableValueCapacity);
+    status =
+        library.SMG_GetConfigVariable(handle, kExtraOptionsGroup, variable_name.c_str(), &found,
+                                      nullptr, nullptr, buffer.data(), kVariableValueCapacity);
   }
   if (status == kStatusOk) status = library.SMG_UnloadBoardData(&handle);
   // Whatever the library left loaded is released as plain C memory.

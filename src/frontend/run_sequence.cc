@@ -72,8 +72,8 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
 
 }  // namespace
 
-int run_program(int count, const char* const* words, ScanLibrary& library,
-                const FileAccess& files, std::FILE* out, std::FILE* errors) {
+int run_program(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
+                std::FILE* out, std::FILE* errors) {
   auto run = std::make_unique<RunState>();
   std::FILE* console = out;
   int exit_status = run_stages(count, words, library, files, out, errors, *run);

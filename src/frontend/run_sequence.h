@@ -15,8 +15,8 @@ inline constexpr const char* kAbortTitle = "An error has occurred and this utili
 // Runs the program over `words` (word 0 is the program's name) and returns its exit status,
 // 0 or 1. `out` and `errors` stand for standard output and standard error; with -o the run's
 // output goes to the named file instead, which is closed before returning.
-int run_program(int count, const char* const* words, ScanLibrary& library,
-                const FileAccess& files, std::FILE* out, std::FILE* errors);
+int run_program(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
+                std::FILE* out, std::FILE* errors);
 
 }  // namespace kvr
 

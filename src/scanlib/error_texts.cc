@@ -112,6 +112,8 @@ const ErrorText* find_error_text(Status value) {
   return nullptr;
 }
 
-const ErrorText* all_error_texts() { return kErrorTexts; }
+const ErrorText* all_error_texts() {
+  return kErrorTexts;
+}
 
 }  // namespace kvr

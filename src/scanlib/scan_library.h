@@ -29,14 +29,14 @@ inline constexpr std::uint32_t kOriginDriver = 2;
 
 // The error record of an explanation look-up: eight 32-bit words in the library's layout.
 struct ErrorRecord {
-  std::uint32_t origin = 0;                  // word 0 (out): origin code in the low 4 bits
-  std::uint32_t request = 0;                 // word 1 (in): 1 to look up, 0 to release
-  Status value = 0;                          // word 2 (in): the error value
-  const char* title = nullptr;               // word 3 (out)
-  const char* explanation = nullptr;         // word 4 (out)
-  std::uint32_t title_present = 0;           // word 5 (out): nonzero when `title` holds one
-  std::uint32_t explanation_present = 0;     // word 6 (out): nonzero when `explanation` holds one
-  const char* no_source_text = nullptr;      // word 7 (out): shown when no source exists (-156)
+  std::uint32_t origin = 0;               // word 0 (out): origin code in the low 4 bits
+  std::uint32_t request = 0;              // word 1 (in): 1 to look up, 0 to release
+  Status value = 0;                       // word 2 (in): the error value
+  const char* title = nullptr;            // word 3 (out)
+  const char* explanation = nullptr;      // word 4 (out)
+  std::uint32_t title_present = 0;        // word 5 (out): nonzero when `title` holds one
+  std::uint32_t explanation_present = 0;  // word 6 (out): nonzero when `explanation` holds one
+  const char* no_source_text = nullptr;   // word 7 (out): shown when no source exists (-156)
 };
 
 // Handle to board data loaded by the library; null when nothing is loaded.

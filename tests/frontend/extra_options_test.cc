@@ -34,10 +34,10 @@ TEST(SplitNextWordTest, BlanksBackslashesAndQuotes) {
       {" \t\n\v\f\r ", {}},
       {"kvrbuild -v -g1 x", {"kvrbuild", "-v", "-g1", "x"}},
       {"  lead\ttab\nline  ", {"lead", "tab", "line"}},
-      {"a\\\\\"b", {"a\\\"b"}},         // two backslashes before a quote become one
-      {"a\\\"b", {"a\"b"}},              // one backslash before a quote disappears
-      {"a\\\\b", {"a\\\\b"}},            // backslashes not before a quote stay
-      {"a\\\\\\\"b", {"a\\\"b"}},        // three become one
+      {"a\\\\\"b", {"a\\\"b"}},                     // two backslashes before a quote become one
+      {"a\\\"b", {"a\"b"}},                         // one backslash before a quote disappears
+      {"a\\\\b", {"a\\\\b"}},                       // backslashes not before a quote stay
+      {"a\\\\\\\"b", {"a\\\"b"}},                   // three become one
       {"\"my file.cfg\"", {"\"my", "file.cfg\""}},  // no quoted spans
       {"end\\", {"end\\"}},
       {"x\\ y", {"x\\", "y"}},

@@ -20,7 +20,9 @@ UniqueFile stream_with(const std::string& bytes) {
   return file;
 }
 
-UniqueFile empty_stream() { return stream_with(""); }
+UniqueFile empty_stream() {
+  return stream_with("");
+}
 
 std::string contents_of(std::FILE* stream) {
   std::fflush(stream);
@@ -57,7 +59,7 @@ std::string read_file(const std::string& path) {
 }
 
 bool file_exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return ::stat(path.c_str(), &info) == 0;
 }
 
