@@ -1,9 +1,15 @@
 #include "frontend/console_text.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 
 namespace kvr {
+namespace {
+
+constexpr std::size_t kRuleLength = 64;
+
+}  // namespace
 
 void print_line_list(const char* const* lines, std::FILE* out) {
   for (const char* const* line = lines; *line != nullptr; ++line) std::fprintf(out, "\n%s", *line);
@@ -32,14 +38,16 @@ void print_section_banner(std::FILE* out, const char* format, ...) {
   std::vsnprintf(title, sizeof title, format, args);  // cuts a longer title to 83 characters
   va_end(args);
 
-  char line[] = "----------------------------------------------------------------\n";
-  std::size_t length = std::strlen(title);
-  if (length + 8 <= 65) {
+  char line[kRuleLength + 1];
+  std::fill(line, line + kRuleLength, '-');
+  line[kRuleLength] = '\0';
+  const std::size_t length = std::strlen(title);
+  if (length + 8 <= kRuleLength + 1) {
     line[3] = '[';
-    std::memcpy(line + 4, title, length);
+    std::copy(title, title + length, line + 4);
     line[4 + length] = ']';
   }
-  std::fprintf(out, "\n%s\n", line);
+  std::fprintf(out, "\n%s\n\n", line);
 }
 
 }  // namespace kvr
