@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/alloc_failure.h"
 #include "support/test_files.h"
 
 namespace kvr {
@@ -206,6 +207,24 @@ TEST(CommandLineTest, GenerateRefusesTwoNamesOfOneExistingFile) {
   EXPECT_EQ(outcome.out, "Error: The filenames cannot be identical.\n");
   // A name that does not exist yet is a different file.
   EXPECT_EQ(parse({"-g2", "--", folder.file("x.cfg"), folder.file("y.dat")}).status, 0);
+}
+
+TEST(CommandLineTest, RefusedMemoryEndsTheParseSilently) {
+  const char* words[] = {"kvrbuild", "-f", "my", "-g2", "A.cfg", "B.dat", nullptr};
+  auto errors = empty_stream();
+  auto out = empty_stream();
+  std::int16_t status = -131;
+  for (std::size_t allowed = 0; status == -131; ++allowed) {
+    RunSettings settings;
+    {
+      testing::AllocationFailureAfter failure(allowed);
+      status = parse_command_line(settings, 6, words, errors.get(), out.get());
+    }
+    ASSERT_LT(allowed, 100u);
+  }
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(contents_of(errors.get()), "");
+  EXPECT_EQ(contents_of(out.get()), "");
 }
 
 TEST(CommandLineTest, ScannerDeliversGroupsAndSubArguments) {
