@@ -209,6 +209,22 @@ TEST(CommandLineTest, GenerateRefusesTwoNamesOfOneExistingFile) {
   EXPECT_EQ(parse({"-g2", "--", folder.file("x.cfg"), folder.file("y.dat")}).status, 0);
 }
 
+TEST(CommandLineTest, EveryByteAsAnOptionLetterIsAcceptedOrRefusedInWords) {
+  for (int c = 1; c < 256; ++c) {
+    const std::string letter(1, static_cast<char>(c));
+    Outcome outcome = parse({"-" + letter});
+    const bool accepted = std::string("vh?eiao-").find(static_cast<char>(c)) != std::string::npos;
+    EXPECT_EQ(outcome.status, accepted ? 0 : 1) << c;
+    if (!accepted) {
+      EXPECT_FALSE(outcome.errors.empty()) << c;
+    }
+  }
+  // A very long word is only a file name.
+  Outcome long_name = parse({"-p2", std::string(100000, 'N')});
+  EXPECT_EQ(long_name.status, 0);
+  EXPECT_EQ(long_name.settings, "parse2 in=" + std::string(100000, 'n'));
+}
+
 TEST(CommandLineTest, RefusedMemoryEndsTheParseSilently) {
   const char* words[] = {"kvrbuild", "-f", "my", "-g2", "A.cfg", "B.dat", nullptr};
   auto errors = empty_stream();
