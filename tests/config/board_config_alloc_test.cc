@@ -18,10 +18,11 @@ std::string mid_sized_file() {
   std::string text = ";CFG-2.0\n";
   for (int i = 0; i < 12; ++i) {
     const std::string n = std::to_string(i);
-    text += "[variable_with_a_long_name_" + n + "] '" + std::string(40, 'v') + "'\n";
-    text += "\"cpu" + n + "\" QV740K42" + (i < 10 ? "0" + n : n) + "\n";
-    text += "\"link" + n + "\" SPL {\"a" + n + "\" BYPASS8 \"b" + n + "\" DBM } {} {\"c" + n +
-            "\" GENERIC1F } {}\n";
+    text.append("[variable_with_a_long_name_").append(n).append("] '");
+    text.append(40, 'v').append("'\n");
+    text.append("\"cpu").append(n).append("\" QV740K42").append(i < 10 ? "0" : "").append(n);
+    text.append("\n\"link").append(n).append("\" SPL {\"a").append(n).append("\" BYPASS8 \"b");
+    text.append(n).append("\" DBM } {} {\"c").append(n).append("\" GENERIC1F } {}\n");
   }
   return text;
 }

@@ -43,7 +43,7 @@ TEST(ParseDeviceName, AcceptsAndRefusesNames) {
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.text);
     LineState line;
-    std::strcpy(line.buffer, c.text.c_str());
+    std::memcpy(line.buffer, c.text.c_str(), c.text.size() + 1);
     line.length = static_cast<std::uint16_t>(c.text.size());
     DeviceName name = name_of("stale");
     EXPECT_EQ(parse_device_name(line, model, name), c.status);
