@@ -1,19 +1,24 @@
 // The command-line parser on arbitrary word lists. The input is cut at its first 0x01 byte into
-// the real command line and the words of an extra-options variable; each part is split into words
-// at NUL bytes. As in a run with -e, a successful first parse is followed by a second one over the
-// second list on the same settings, after `extra_options` is withdrawn.
+// the real command line, split into words at NUL bytes, and the value of an extra-options variable
+// (NUL bytes read as spaces, at most 4096 characters). As in a run with -e, a successful first
+// parse is followed by the extra options: the value, served by a stand-in library, is split into
+// words and parsed a second time on the same settings, after `extra_options` is withdrawn.
 //
 // After each parse: a status of 1 (refused), or 0 with exactly one of help, information,
 // extra_options, generate, parse and analyse set, versions 1 or 2, the text fields within their
 // limits, and the file names the chosen command needs present, lower-cased, and for generate
 // different from each other.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "frontend/command_line.h"
+#include "frontend/extra_options.h"
 #include "fuzz_support.h"
+#include "scanlib/scan_library.h"
 
 namespace {
 
@@ -63,6 +68,35 @@ std::int16_t parse(kvr::RunSettings& settings, const std::vector<std::string>& w
                                  kvr::fuzz::null_stream(), kvr::fuzz::null_stream());
 }
 
+// Serves one configure variable whatever its name; the other services are never called here.
+class VariableLibrary : public kvr::ScanLibrary {
+ public:
+  explicit VariableLibrary(std::string value) : value_(std::move(value)) {}
+  kvr::Status SMG_Version(kvr::ControllerRecord&) override { return 0; }
+  kvr::Status SMG_OsInform(kvr::ControllerRecord&) override { return 0; }
+  kvr::Status SMG_ErrorInform(kvr::ErrorRecord&, kvr::ControllerRecord&) override { return 0; }
+  kvr::Status SMG_LoadBoardData(const char*, std::uint32_t, kvr::BoardDataHandle* handle,
+                                std::uint32_t*) override {
+    *handle = &value_;
+    return 0;
+  }
+  kvr::Status SMG_GetConfigVariable(kvr::BoardDataHandle, const char*, const char*,
+                                    std::uint16_t* found, void*, void*, char* value,
+                                    std::uint32_t capacity) override {
+    KVR_REQUIRE(capacity == kvr::kVariableValueCapacity && value_.size() < capacity);
+    std::memcpy(value, value_.c_str(), value_.size() + 1);
+    *found = 1;
+    return 0;
+  }
+  kvr::Status SMG_UnloadBoardData(kvr::BoardDataHandle* handle) override {
+    *handle = nullptr;
+    return 0;
+  }
+
+ private:
+  std::string value_;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,8 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int16_t status = parse(settings, split_words(data, cut));
   check(settings, status);
   if (status != 0 || cut == end) return 0;
-  settings.extra_options = 0;
-  status = parse(settings, split_words(cut + 1, end));
-  check(settings, status);
+  std::string value(cut + 1, end);
+  for (char& c : value) c = c == '\0' ? ' ' : c;
+  value.resize(std::min<std::size_t>(value.size(), kvr::kVariableValueCapacity - 1));
+  VariableLibrary library(value);
+  const kvr::Status extra =
+      kvr::load_extra_options(library, settings, kvr::kExtraOptionsPrefix, settings.variable_tail,
+                              settings.config_file_name, kvr::parse_command_line,
+                              kvr::fuzz::null_stream(), kvr::fuzz::null_stream());
+  check(settings, static_cast<std::int16_t>(extra));
   return 0;
 }
