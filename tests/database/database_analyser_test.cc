@@ -224,39 +224,39 @@ TEST(DatabaseAnalyserTest, RefusesUnusableFilesAndStopsAtTheEndOfTheFile) {
   const std::string entry = words({0}) + std::string(8, 'n');
   struct Case {
     const char* file;
-    std::uint8_t version;
     std::string bytes;
     Status status;
+    std::uint8_t version;
   } cases[] = {
-      {"S1 of 0", 2, label + words({0x02000000, 0, 12, 0, 0}), kStatusDatabaseUnusable},
-      {"S2 of 0 under a tag", 2, label + words({0x02000008, 0, 0xFF000000, 0, 0}),
-       kStatusDatabaseUnusable},
-      {"S2 of 0 in version 1", 1, words({0x01000000, 0, 0}), kStatusDatabaseUnusable},
-      {"a name of 32 characters", 2, one_variable(std::string(32, 'N'), "v"), kStatusOk},
-      {"a name of 33 characters", 2, one_variable(std::string(33, 'N'), "v"),
-       kStatusDatabaseUnusable},
-      {"a value of 4096 characters", 2, one_variable("n", std::string(4096, 'V')), kStatusOk},
-      {"a value of 4097 characters", 2, one_variable("n", std::string(4097, 'V')),
-       kStatusDatabaseUnusable},
-      {"padding bytes are skipped whatever they hold", 2,
+      {"S1 of 0", label + words({0x02000000, 0, 12, 0, 0}), kStatusDatabaseUnusable, 2},
+      {"S2 of 0 under a tag", label + words({0x02000008, 0, 0xFF000000, 0, 0}),
+       kStatusDatabaseUnusable, 2},
+      {"S2 of 0 in version 1", words({0x01000000, 0, 0}), kStatusDatabaseUnusable, 1},
+      {"a name of 32 characters", one_variable(std::string(32, 'N'), "v"), kStatusOk, 2},
+      {"a name of 33 characters", one_variable(std::string(33, 'N'), "v"), kStatusDatabaseUnusable,
+       2},
+      {"a value of 4096 characters", one_variable("n", std::string(4096, 'V')), kStatusOk, 2},
+      {"a value of 4097 characters", one_variable("n", std::string(4097, 'V')),
+       kStatusDatabaseUnusable, 2},
+      {"padding bytes are skipped whatever they hold",
        label + words({0x02000010, 1}) + std::string("a\0b\0\xFF\xFF\xFF\xFF", 8) +
            words({12, 0, 0}),
-       kStatusOk},
-      {"a dev_count of 0 reads records up to the end", 2,
-       v2_devices(1, v2_record(0) + v2_record(0) + entry), kStatusReadFailed},
-      {"a dev_count past the device count ends the records", 2,
-       v2_devices(2, v2_record(0xFFFFFFFF) + entry + entry), kStatusOk},
-      {"k wrapping back to 0", 2,
+       kStatusOk, 2},
+      {"a dev_count of 0 reads records up to the end",
+       v2_devices(1, v2_record(0) + v2_record(0) + entry), kStatusReadFailed, 2},
+      {"a dev_count past the device count ends the records",
+       v2_devices(2, v2_record(0xFFFFFFFF) + entry + entry), kStatusOk, 2},
+      {"k wrapping back to 0",
        v2_devices(0xFFFFFFFF, v2_record(0xFFFFFFFE) + v2_record(2) + v2_record(1)),
-       kStatusReadFailed},
-      {"a huge variable count", 2, label + words({0x02000008, 0xFFFFFFFF}) + "a\0b\0",
-       kStatusReadFailed},
-      {"a huge class count", 1, words({0x0100000C, 0, 0xFFFFFFFF}) + words({1, 2, 3, 4}),
-       kStatusReadFailed},
-      {"a huge device count", 1, words({0x0100000C, 0xFFFFFFFF, 0}) + std::string(60, 'r'),
-       kStatusReadFailed},
-      {"a huge device count in version 2", 2, v2_devices(0xFFFFFFFF, v2_record(1)),
-       kStatusReadFailed},
+       kStatusReadFailed, 2},
+      {"a huge variable count", label + words({0x02000008, 0xFFFFFFFF}) + std::string("a\0b\0", 4),
+       kStatusReadFailed, 2},
+      {"a huge class count", words({0x0100000C, 0, 0xFFFFFFFF}) + words({1, 2, 3, 4}),
+       kStatusReadFailed, 1},
+      {"a huge device count", words({0x0100000C, 0xFFFFFFFF, 0}) + std::string(60, 'r'),
+       kStatusReadFailed, 1},
+      {"a huge device count in version 2", v2_devices(0xFFFFFFFF, v2_record(1)), kStatusReadFailed,
+       2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

@@ -145,7 +145,8 @@ TEST(DatabaseWriterTest, GroupsOnlyDevicesThatReadersDeriveExactly) {
     const std::string bytes = written(m, 2);
     std::vector<std::uint32_t> dev_counts;
     // No variables and no classes: the groups start at offset 28.
-    for (std::size_t at = 28 + 60; at + 4 <= bytes.size() - 12 * m.device_count; at += 64) {
+    for (std::size_t at = 28 + 60; at + 4 <= bytes.size() - std::size_t{12} * m.device_count;
+         at += 64) {
       dev_counts.push_back(static_cast<std::uint8_t>(bytes[at]));
     }
     EXPECT_EQ(dev_counts, c.dev_counts);
