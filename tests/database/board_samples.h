@@ -22,7 +22,7 @@ inline std::string words(std::initializer_list<std::uint32_t> values) {
 }
 
 // A device as a board file states it; the path fields are laid out by lay_out_paths.
-struct DeviceSpec {
+struct DeviceLine {
   std::string name;
   std::uint32_t cls_id;
   std::uint32_t mainIR;
@@ -31,7 +31,7 @@ struct DeviceSpec {
   std::uint32_t connect = 0;
 };
 
-inline void add_device(BoardModel& model, const DeviceSpec& spec, std::uint32_t high_class) {
+inline void add_device(BoardModel& model, const DeviceLine& spec, std::uint32_t high_class) {
   DeviceRecord d;
   d.dev_id = model.device_count + 1;
   d.cls_id = spec.cls_id;

@@ -114,16 +114,16 @@ TEST(DatabaseWriterTest, WritesTheExactBytesOfSmallBoards) {
 }
 
 TEST(DatabaseWriterTest, GroupsOnlyDevicesThatReadersDeriveExactly) {
-  const DeviceSpec a{"", 0, 4}, b{"", 1, 6}, bypass8{"", 2, 8}, bypass16{"", 2, 16};
-  const DeviceSpec linker{"", 3, 8, 0, 0, 1};
-  auto in_sub = [](DeviceSpec d, std::uint32_t parent, std::uint32_t sub) {
+  const DeviceLine a{"", 0, 4}, b{"", 1, 6}, bypass8{"", 2, 8}, bypass16{"", 2, 16};
+  const DeviceLine linker{"", 3, 8, 0, 0, 1};
+  auto in_sub = [](DeviceLine d, std::uint32_t parent, std::uint32_t sub) {
     d.parent = parent;
     d.subpath = sub;
     return d;
   };
   struct Case {
     const char* board;
-    std::vector<DeviceSpec> devices;
+    std::vector<DeviceLine> devices;
     std::vector<std::uint32_t> dev_counts;
   } cases[] = {
       {"three of one family form one group", {a, a, a}, {3}},
@@ -140,7 +140,7 @@ TEST(DatabaseWriterTest, GroupsOnlyDevicesThatReadersDeriveExactly) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.board);
     BoardModel m;
-    for (const DeviceSpec& d : c.devices) add_device(m, d, 0);
+    for (const DeviceLine& d : c.devices) add_device(m, d, 0);
     lay_out_paths(m);
     const std::string bytes = written(m, 2);
     std::vector<std::uint32_t> dev_counts;
