@@ -31,16 +31,16 @@ struct DeviceLine {
   std::uint32_t connect = 0;
 };
 
-inline void add_device(BoardModel& model, const DeviceLine& spec, std::uint32_t high_class) {
+inline void add_device(BoardModel& model, const DeviceLine& line, std::uint32_t high_class) {
   DeviceRecord d;
   d.dev_id = model.device_count + 1;
-  d.cls_id = spec.cls_id;
-  d.parent = spec.parent;
-  d.subpath = spec.subpath;
-  d.connect = spec.connect;
-  d.mainIR = spec.mainIR;
+  d.cls_id = line.cls_id;
+  d.parent = line.parent;
+  d.subpath = line.subpath;
+  d.connect = line.connect;
+  d.mainIR = line.mainIR;
   DeviceName name{};
-  for (std::size_t i = 0; i < spec.name.size() && i < 8; ++i) name[i] = spec.name[i];
+  for (std::size_t i = 0; i < line.name.size() && i < 8; ++i) name[i] = line.name[i];
   model.devices.push_back(d);
   model.device_names.push_back(name);
   model.device_classes.push_back(high_class);
