@@ -12,6 +12,9 @@
 namespace kvr {
 namespace {
 
+// The longest path the host takes as a whole.
+constexpr std::size_t kLongestPath = 4096;
+
 bool exists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
@@ -37,10 +40,12 @@ std::string find_entry_nocase(const std::string& directory, const std::string& c
   return best;
 }
 
-std::string resolve(const std::string& name) {
+std::string resolve(const std::string& name, PathUse use) {
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
-  if (path.empty() || exists(path)) return path;
+  // A path the system cannot take as a whole is left to fail as it is; this also bounds the cost
+  // of the search below, which looks at every leading part of the path.
+  if (path.empty() || path.size() >= kLongestPath || exists(path)) return path;
 
   std::vector<std::string> components;
   std::string current;
@@ -56,35 +61,38 @@ std::string resolve(const std::string& name) {
 
   std::string resolved = path.front() == '/' ? "/" : "";
   bool searching = true;
-  for (const std::string& component : components) {
+  for (std::size_t i = 0; i < components.size(); ++i) {
+    const std::string& component = components[i];
     if (component.empty()) continue;
     std::string candidate = join(resolved, component);
-    if (searching && component != "." && component != ".." && !exists(candidate)) {
+    const bool final_for_writing = use == PathUse::kWriting && i + 1 == components.size();
+    if (searching && !final_for_writing && component != "." && component != ".." &&
+        !exists(candidate)) {
       std::string match = find_entry_nocase(resolved, component);
       if (match.empty()) {
-        searching = false;  // nothing below a missing directory can exist
+        searching = false;  // nothing below a missing folder can exist
       } else {
         candidate = join(resolved, match);
       }
     }
     resolved = candidate;
   }
-  if (!path.empty() && path.back() == '/') resolved += '/';
+  if (path.back() == '/') resolved += '/';
   return resolved;
 }
 
 }  // namespace
 
-std::string resolve_host_path(const std::string& name) {
-  return resolve(name);
+std::string resolve_host_path(const std::string& name, PathUse use) {
+  return resolve(name, use);
 }
 
 std::FILE* open_file(const std::string& name, const char* mode) {
   try {
-    std::FILE* file = std::fopen(resolve(name).c_str(), mode);
+    const PathUse use = mode[0] == 'r' ? PathUse::kReading : PathUse::kWriting;
+    std::FILE* file = std::fopen(resolve(name, use).c_str(), mode);
     if (file == nullptr) return nullptr;
-    // A directory opens for reading on POSIX systems but holds no file: refuse it as the
-    // original platform does.
+    // A folder opens for reading on POSIX systems, but it is no file: refuse it.
     struct stat info {};
     if (::fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
       std::fclose(file);
@@ -101,12 +109,12 @@ int close_file(std::FILE* file) {
   return std::fclose(file);
 }
 
-bool same_existing_file(const std::string& first, const std::string& second) {
+bool same_existing_file(const std::string& input, const std::string& output) {
   try {
     struct stat a {};
     struct stat b {};
-    if (::stat(resolve(first).c_str(), &a) != 0) return false;
-    if (::stat(resolve(second).c_str(), &b) != 0) return false;
+    if (::stat(resolve(input, PathUse::kReading).c_str(), &a) != 0) return false;
+    if (::stat(resolve(output, PathUse::kWriting).c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
   } catch (const std::bad_alloc&) {
     return false;

@@ -3,7 +3,9 @@
 // - every backslash is taken as a path separator;
 // - when a component does not exist with its exact letter case, the directory is searched for an
 //   entry whose name matches it with letter case ignored, as a case-insensitive file system would
-//   find it (file names from the command line arrive lower-cased).
+//   find it (file names from the command line arrive lower-cased). A file opened for reading is
+//   found this way; a file opened for writing or appending is looked for in its folder found this
+//   way, but under exactly its own name, so that a write never lands on a file whose name differs.
 #ifndef KVR_BASE_FILE_OPEN_H_
 #define KVR_BASE_FILE_OPEN_H_
 
@@ -12,18 +14,22 @@
 
 namespace kvr {
 
-// The host path that `name` denotes, after the two rules above. A component that matches nothing
-// is kept as written (so a file to be created gets the name as given).
-std::string resolve_host_path(const std::string& name);
+enum class PathUse { kReading, kWriting };
 
-// fopen() on the resolved path. Returns null when the file cannot be opened; never throws.
+// The host path that `name` denotes, after the two rules above. A component that matches nothing
+// is kept as written.
+std::string resolve_host_path(const std::string& name, PathUse use);
+
+// fopen() on the resolved path (resolved for reading when `mode` begins with 'r'). Returns null
+// when the file cannot be opened, or names a folder; never throws.
 std::FILE* open_file(const std::string& name, const char* mode);
 
 // fclose(), as a function the commands can be handed.
 int close_file(std::FILE* file);
 
-// True when both names resolve to one existing file (same device and inode).
-bool same_existing_file(const std::string& first, const std::string& second);
+// True when `input`, resolved for reading, and `output`, resolved for writing, are one existing
+// file (same device and inode).
+bool same_existing_file(const std::string& input, const std::string& output);
 
 // How the commands open and close their files. Tests put fakes in place of either, for example a
 // close that fails.

@@ -19,8 +19,7 @@ namespace kvr {
 inline constexpr const char* kOptionLetters = "vh?eeffggppailoo";
 
 struct OptionScanner {
-  // Index of the next word to examine. Wider than the 16 bits the format of the original needs,
-  // so that no number of words can make it wrap.
+  // Index of the next word to examine: 32 bits, so that no number of words can make it wrap.
   std::uint32_t next_index = 1;
   const char* group_rest = nullptr;  // letters still waiting in the current word, or null
 };

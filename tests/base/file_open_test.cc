@@ -46,13 +46,17 @@ TEST(FileOpenTest, NamesResolveLikeACaseInsensitiveFileSystem) {
   }
 }
 
-TEST(FileOpenTest, NewFilesKeepTheNameAsGivenInAnExistingFolder) {
+TEST(FileOpenTest, WritesFindTheFolderButNeverAFileOfAnotherName) {
   TempDir folder;
   ::mkdir(folder.file("Out").c_str(), 0755);
-  std::FILE* file = open_file(folder.path() + "\\out\\new.dat", "wb");
-  ASSERT_NE(file, nullptr);
-  std::fclose(file);
-  EXPECT_TRUE(testing::file_exists(folder.file("Out/new.dat")));
+  write_file(folder.file("Out/OLD.DAT"), "keep");
+  for (const char* mode : {"wb", "a"}) {
+    std::FILE* file = open_file(folder.path() + "\\out\\old.dat", mode);
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
+  EXPECT_TRUE(testing::file_exists(folder.file("Out/old.dat")));
+  EXPECT_EQ(testing::read_file(folder.file("Out/OLD.DAT")), "keep");
 }
 
 TEST(FileOpenTest, SameExistingFileComparesTheFilesNotTheNames) {
@@ -60,7 +64,9 @@ TEST(FileOpenTest, SameExistingFileComparesTheFilesNotTheNames) {
   write_file(folder.file("board.cfg"), "x");
   write_file(folder.file("other.cfg"), "x");
   const std::string base = folder.path() + "/";
-  EXPECT_TRUE(same_existing_file(base + "board.cfg", base + ".\\BOARD.cfg"));
+  EXPECT_TRUE(same_existing_file(base + "BOARD.CFG", base + ".\\board.cfg"));
+  // A write under another letter case creates a new file, so it is not the input.
+  EXPECT_FALSE(same_existing_file(base + "board.cfg", base + "BOARD.cfg"));
   EXPECT_FALSE(same_existing_file(base + "board.cfg", base + "other.cfg"));
   EXPECT_FALSE(same_existing_file(base + "board.cfg", base + "missing.cfg"));
   EXPECT_FALSE(same_existing_file(base + "missing.cfg", base + "missing.cfg"));
