@@ -79,30 +79,66 @@ void print_syntax_error(std::FILE* out, std::uint32_t line_number, std::uint16_t
   if (verbose == 0) std::fprintf(out, "%s %d.\n", kBadLineHint, static_cast<int>(line_number));
 }
 
-Status parse_input(BoardModel& model, LineState& line, std::FILE* input, std::uint16_t verbose,
-                   std::uint8_t version, std::FILE* out, std::uint32_t& line_number) {
-  if (verbose != 0) std::fputs("\n", out);
-  line_number = 0;
-  LineSource source{input, verbose, out};
-  return parse_board_config(model, line, source, nullptr, &line_number, version);
-}
-
 void clean_up(RunSettings& settings, BoardModel& model, LineState& line) {
   settings.input_name.reset();
   settings.output_name.reset();
   release_board_model(model, line);
 }
 
+// Opens `name`; on failure prints which file failed and why, and returns null.
+std::FILE* open_or_report(CommandStreams& streams, const std::string& name, const char* mode,
+                          bool database, std::FILE* out) {
+  std::FILE* stream = streams.files.open(name, mode);
+  if (stream == nullptr) {
+    const bool writing = mode[0] == 'w';
+    std::fprintf(out, kOpenFailure,
+                 database ? "An error occurred when opening the database file."
+                          : "An error occurred when opening the configure file.",
+                 database ? kDatabaseFileLabel : kConfigFileLabel, name.c_str(),
+                 writing ? "The file was not found or lacked write permission."
+                         : "The file was not found or lacked read permission.");
+  }
+  return stream;
+}
+
+// Closes the input; on failure prints so and returns false.
+bool close_input_or_report(CommandStreams& streams, bool database, std::FILE* out) {
+  if (streams.close_input() == 0) return true;
+  std::fprintf(out, "\n%s\n",
+               database ? "A file system error occurred when closing the database file"
+                        : "A file system error occurred when closing the configure file");
+  return false;
+}
+
+// How a stage ended: go on with the command, or return `status` from it.
+struct StageOutcome {
+  bool go_on;
+  Status status;
+};
+
+// Parses the recognised configuration input and closes it, reporting the outcome. A syntax error
+// names its line; `consequence`, when given, says what can no longer be done.
+StageOutcome parse_stage(BoardModel& model, LineState& line, CommandStreams& streams,
+                         std::uint16_t verbose, std::uint8_t version, const char* consequence,
+                         std::FILE* out) {
+  if (verbose != 0) std::fputs("\n", out);
+  std::uint32_t line_number = 0;
+  LineSource source{streams.input, verbose, out};
+  Status status = parse_board_config(model, line, source, nullptr, &line_number, version);
+  if (status != kStatusOk) {
+    print_syntax_error(out, line_number, verbose, consequence);
+    return {false, status};
+  }
+  if (!close_input_or_report(streams, false, out)) return {false, kStatusOk};
+  std::fputs("\nThe configure file has been successfully parsed.\n", out);
+  return {true, kStatusOk};
+}
+
 Status run_parse(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
                  std::FILE* out, CommandStreams& streams) {
   const std::string& input_name = *settings.input_name;
-  streams.input = streams.files.open(input_name, "r");
-  if (streams.input == nullptr) {
-    std::fprintf(out, kOpenFailure, "An error occurred when opening the configure file.",
-                 kConfigFileLabel, input_name.c_str(),
-                 "The file was not found or lacked read permission.");
-    return kStatusOk;
-  }
+  streams.input = open_or_report(streams, input_name, "r", false, out);
+  if (streams.input == nullptr) return kStatusOk;
   print_header(out, "The configure file will now be parsed.", kConfigFileLabel, input_name,
                verbose);
 
@@ -122,18 +158,9 @@ Status run_parse(RunSettings& settings, BoardModel& model, LineState& line, std:
     return kStatusOk;
   }
 
-  std::uint32_t line_number = 0;
-  Status status =
-      parse_input(model, line, streams.input, verbose, recognition.version, out, line_number);
-  if (status != kStatusOk) {
-    print_syntax_error(out, line_number, verbose, nullptr);
-    return status;
-  }
-  if (streams.close_input() != 0) {
-    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the configure file");
-    return kStatusOk;
-  }
-  std::fputs("\nThe configure file has been successfully parsed.\n", out);
+  StageOutcome parsed =
+      parse_stage(model, line, streams, verbose, recognition.version, nullptr, out);
+  if (!parsed.go_on) return parsed.status;
   clean_up(settings, model, line);
   return kStatusOk;
 }
@@ -142,20 +169,10 @@ Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
                     std::uint16_t verbose, std::FILE* out, CommandStreams& streams) {
   const std::string& input_name = *settings.input_name;
   const std::string& output_name = *settings.output_name;
-  streams.input = streams.files.open(input_name, "r");
-  if (streams.input == nullptr) {
-    std::fprintf(out, kOpenFailure, "An error occurred when opening the configure file.",
-                 kConfigFileLabel, input_name.c_str(),
-                 "The file was not found or lacked read permission.");
-    return kStatusOk;
-  }
-  streams.output = streams.files.open(output_name, "wb");
-  if (streams.output == nullptr) {
-    std::fprintf(out, kOpenFailure, "An error occurred when opening the database file.",
-                 kDatabaseFileLabel, output_name.c_str(),
-                 "The file was not found or lacked write permission.");
-    return kStatusOk;
-  }
+  streams.input = open_or_report(streams, input_name, "r", false, out);
+  if (streams.input == nullptr) return kStatusOk;
+  streams.output = open_or_report(streams, output_name, "wb", true, out);
+  if (streams.output == nullptr) return kStatusOk;
   print_header(out, "The configure file will now be parsed.", kConfigFileLabel, input_name,
                verbose);
 
@@ -168,23 +185,14 @@ Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
     return kStatusOk;
   }
 
-  std::uint32_t line_number = 0;
-  Status status =
-      parse_input(model, line, streams.input, verbose, recognition.version, out, line_number);
-  if (status != kStatusOk) {
-    print_syntax_error(out, line_number, verbose, "Thus the database file cannot be generated.");
-    return status;
-  }
-  if (streams.close_input() != 0) {
-    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the configure file");
-    return kStatusOk;
-  }
-  std::fputs("\nThe configure file has been successfully parsed.\n", out);
+  StageOutcome parsed = parse_stage(model, line, streams, verbose, recognition.version,
+                                    "Thus the database file cannot be generated.", out);
+  if (!parsed.go_on) return parsed.status;
 
   std::fputs("\n", out);
   std::fprintf(out, kStageHeader, "The database file will now be generated.", kDatabaseFileLabel,
                output_name.c_str());
-  status = write_board_database(model, streams.output, settings.generate_version);
+  Status status = write_board_database(model, streams.output, settings.generate_version);
   if (status != kStatusOk) {
     std::fputs("\nThe database generated has returned an error and cannot complete.\n", out);
     return status;
@@ -201,13 +209,8 @@ Status run_generate(RunSettings& settings, BoardModel& model, LineState& line,
 Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line, std::uint16_t verbose,
                    std::FILE* out, CommandStreams& streams) {
   const std::string& input_name = *settings.input_name;
-  streams.input = streams.files.open(input_name, "rb");
-  if (streams.input == nullptr) {
-    std::fprintf(out, kOpenFailure, "An error occurred when opening the database file.",
-                 kDatabaseFileLabel, input_name.c_str(),
-                 "The file was not found or lacked read permission.");
-    return kStatusOk;
-  }
+  streams.input = open_or_report(streams, input_name, "rb", true, out);
+  if (streams.input == nullptr) return kStatusOk;
   print_header(out, "The database file will now be analysed.", kDatabaseFileLabel, input_name,
                verbose);
 
@@ -233,10 +236,7 @@ Status run_analyse(RunSettings& settings, BoardModel& model, LineState& line, st
     std::fputs("\nThe database analysis has returned an error and cannot complete.\n", out);
     return status;
   }
-  if (streams.close_input() != 0) {
-    std::fprintf(out, "\n%s\n", "A file system error occurred when closing the database file");
-    return kStatusOk;
-  }
+  if (!close_input_or_report(streams, true, out)) return kStatusOk;
   std::fputs("\nThe database file has been successfully analysed.\n", out);
   clean_up(settings, model, line);
   return kStatusOk;
