@@ -1,6 +1,5 @@
 // The four texts the program carries: their size, their layout, the lines they must hold word for
-// word and in order, their section headings, and the class identifier list that the brief and the
-// verbose information share.
+// word and in order, and their section headings.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -36,20 +35,14 @@ const TextCase kTexts[] = {
      "A DESCRIPTION OF BOARD CONFIGURATION FILES", "THIS IS THE END OF THIS DOCUMENT"},
 };
 
-TEST(DocsTextShape, EachTextHasItsLineCountAndItsFirstAndLastLines) {
+// The texts are printed on 80-column consoles and read as plain files: at most 79 printable ASCII
+// characters a line, no trailing blanks.
+TEST(DocsTextShape, EachTextHasItsLineCountEndsAndPlainLines) {
   for (const TextCase& text : kTexts) {
-    SCOPED_TRACE(text.name);
     const Lines lines = lines_of(text.list);
-    ASSERT_EQ(lines.size(), text.line_count);
+    ASSERT_EQ(lines.size(), text.line_count) << text.name;
     EXPECT_EQ(lines.front(), text.first);
     EXPECT_EQ(lines.back(), text.last);
-  }
-}
-
-// The texts are printed on 80-column consoles and read as plain files.
-TEST(DocsTextShape, EveryLineIsPlainAsciiOfAtMost79CharactersWithoutTrailingBlanks) {
-  for (const TextCase& text : kTexts) {
-    const Lines lines = lines_of(text.list);
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const std::string& line = lines[i];
       SCOPED_TRACE(std::string(text.name) + ", line " + std::to_string(i + 1) + ": " + line);
@@ -60,10 +53,133 @@ TEST(DocsTextShape, EveryLineIsPlainAsciiOfAtMost79CharactersWithoutTrailingBlan
   }
 }
 
-// Every line of `wanted` occurs in `lines`, in the same order.
-void expect_in_order(const Lines& lines, const std::vector<std::string>& wanted) {
+TEST(DocsTextContent, BriefHelpIsExactlyTheFixedText) {
+  EXPECT_EQ(lines_of(kBriefHelpLines),
+            (Lines{
+                "  KVRBUILD is used to build and explain scan-path descriptions.",
+                "",
+                "  It is version `3.3.12' that was compiled on `Nov 11 2002'.",
+                "  It is compatible with Release-3 of the Orbis-Core stack.",
+                "",
+                "  Its documentation is obtained with:",
+                "    `kvrbuild -h'         <- List the brief help - just these paragraphs.",
+                "    `kvrbuild -vh | more' <- List the verbose help - the whole manual!",
+                "",
+                "  Its extra information is obtained with:",
+                "    `kvrbuild -i'         <- List the brief info' on device family names",
+                "                             usable in version 2 format board configure files.",
+                "    `kvrbuild -vi | more' <- List the verbose info' on the version 2 format",
+                "                             board configure files and configure variables.",
+                "",
+                "  Its minimal command is:",
+                "    `kvrbuild'",
+                "       This uses a configure file named `board.cfg' to generate a database",
+                "       file named `board.dat' using the new format with configure variables.",
+                "",
+                "  Its typical commands are:",
+                "    `kvrbuild -g[1|2] [filename.cfg [filename.dat]]'",
+                "       This generates a database file from a configure file.",
+                "    `kvrbuild -p [filename.cfg]'",
+                "       This parses a configure file.",
+                "    `kvrbuild -a [filename.dat]'",
+                "       This analyses a database file.",
+            }));
+}
+
+// The brief information is the verbose information's class identifier section under a title.
+TEST(DocsTextContent, BriefInformationIsExactlyTheClassIdentifierList) {
+  const Lines brief = lines_of(kBriefInformationLines);
+  EXPECT_EQ(brief, (Lines{
+                       "CLASS IDENTIFIERS FOR VERSION 2 BOARD CONFIGURATION FILES",
+                       "",
+                       "  Here is the list of the acceptable class ID's (device family names)",
+                       "  for use in version 2 format board configuration files.",
+                       "  The device family names cannot be abbreviated.",
+                       "",
+                       "  GENERICnnn   Any device with a JTAG IR length of 0x1-0x400.",
+                       "               These device families do need custom device drivers.",
+                       "",
+                       "  BYPASSnnn    Any device with a JTAG IR length of 0x1-0x400.",
+                       "  ASPaaa       The QV8990 Addressable Scan Port (ASP) devices.",
+                       "  SPL          The QV8996 Scan Path Linker (SPL) devices.",
+                       "  DBM          The QV8994 Digital Bus Monitor (DBM) devices.",
+                       "               These device families don't need device drivers.",
+                       "",
+                       "  QV760M56xxx - The Lumen 8-bit micro-controller devices",
+                       "  QV760M14xxx - The Lumen 16-bit micro-controller devices",
+                       "",
+                       "  QV740WK9x   - The WK9X DSP devices with an 8-bit JTAG IR",
+                       "  QV740K2x    - The K2X DSP devices with an 8-bit JTAG IR",
+                       "  QV740K8x    - The K8X DSP devices with an 8-bit JTAG IR",
+                       "  QV740K6x    - The K6X DSP devices with an 8-bit JTAG IR",
+                       "",
+                       "  QVARM7xx    - The ARM-7 embedded micros with a 4-bit JTAG IR",
+                       "  QVARM9xx    - The ARM-9 embedded micros with a 4-bit JTAG IR",
+                       "",
+                       "  QV740K75x   - The K7000 DSP devices with an 8-bit JTAG IR",
+                       "  QV740K72x   - The K7000 DSP devices with an 8-bit JTAG IR",
+                       "  QV740K73xx  - The K7000 DSP devices with a 38-bit JTAG IR",
+                       "  QV740K76xx  - The K7000 DSP devices with a 38-bit JTAG IR",
+                       "",
+                       "  QV740K82x   - The K8000 DSP devices with an 8-bit JTAG IR",
+                       "  QV740K82xx  - The K8000 DSP devices with an 8-bit JTAG IR",
+                       "  QV740K88xx  - The K8000 DSP devices with a 38-bit JTAG IR",
+                       "",
+                       "  QV740K475x  - The K4000 fixed-point DSP's with an 8-bit JTAG IR",
+                       "  QV740K435x  - The K4000 float-point DSP's with an 8-bit JTAG IR",
+                       "  QV740K471x  - The K4000 fixed-point DSP's with a 46-bit JTAG IR",
+                       "  QV740K431x  - The K4000 float-point DSP's with a 46-bit JTAG IR",
+                       "  QV740K42xx  - The K4000 DSP devices with a 38-bit JTAG IR",
+                       "",
+                       "  The triple n's represent up-to that many hexadecimal",
+                       "  digits for JTAG IR lengths.  The triple a's represent",
+                       "  exactly that many hexadecimal digits for address values.",
+                       "  The single, double and triple x's represent a literal 'x' or",
+                       "  exactly that many hexadecimal digits for a device identifier.",
+                   }));
+  EXPECT_EQ(testing::section_body(lines_of(kVerboseInformationLines),
+                                  "THE SCAN PATH DESCRIPTION'S CLASS IDENTIFIERS"),
+            Lines(brief.begin() + 2, brief.end()));
+}
+
+TEST(DocsTextContent, ManualHoldsItsFixedLinesInOrder) {
+  const Lines lines = lines_of(kManualLines);
   std::size_t at = 0;
-  for (const std::string& line : wanted) {
+  for (const char* line : {
+           "NAME",
+           "  KVRBUILD - A utility used to build and explain scan-path descriptions.",
+           "SYNOPSIS",
+           "  kvrbuild [-vh] [-vi]",
+           "           [-e name] [-o [file name]] [-f file]",
+           "           [-g[1|2] [board.cfg [board.dat]]",
+           "           [-p[1|2] [board.cfg]]",
+           "           [-a [board.dat]]",
+           "GENERAL",
+           "  It is version `3.3.12' that was compiled on `Nov 11 2002'.",
+           "  It is compatible with Release-3 of the Orbis-Core stack.",
+           "    kvrreset - this is used to reset scan-controllers and scan-paths.",
+           "    kvrprobe - this is used to probe (test) scan-controllers and scan-paths.",
+           "    kvrerror - this is used to obtain explainations of error numbers.",
+           "    kvrbuild - this is used to build and explain scan-path descriptions.",
+           "DESCRIPTION",
+           "MINOR OPTIONS",
+           "  [-h] or [/?]",
+           "  [-v] or [/v]",
+           "  [-i]",
+           "  [-e name]",
+           "  [-o [output file]]",
+           "  [-f [board configuration file]]",
+           "MAJOR OPTIONS",
+           "  The `-g', `-p', `-a', `-i' and `-h' options are exclusive and",
+           "  cannot be combined. When none of these options are",
+           "  used then the `-h' option is implied.",
+           "  [-g[1|2] [board.cfg [board.dat]]",
+           "  [-p[1|2] [board.cfg]]",
+           "  [-a [board.dat]]",
+           "EXAMPLES",
+           "CONTRIBUTORS",
+           "THIS IS THE END OF THIS DOCUMENT",
+       }) {
     std::size_t found = at;
     while (found < lines.size() && lines[found] != line) ++found;
     EXPECT_LT(found, lines.size()) << "missing, or out of order: \"" << line << "\"";
@@ -71,96 +187,18 @@ void expect_in_order(const Lines& lines, const std::vector<std::string>& wanted)
   }
 }
 
-TEST(DocsTextContent, BriefHelpIsExactlyTheFixedText) {
-  const std::vector<std::string> expected = {
-      "  KVRBUILD is used to build and explain scan-path descriptions.",
-      "",
-      "  It is version `3.3.12' that was compiled on `Nov 11 2002'.",
-      "  It is compatible with Release-3 of the Orbis-Core stack.",
-      "",
-      "  Its documentation is obtained with:",
-      "    `kvrbuild -h'         <- List the brief help - just these paragraphs.",
-      "    `kvrbuild -vh | more' <- List the verbose help - the whole manual!",
-      "",
-      "  Its extra information is obtained with:",
-      "    `kvrbuild -i'         <- List the brief info' on device family names",
-      "                             usable in version 2 format board configure files.",
-      "    `kvrbuild -vi | more' <- List the verbose info' on the version 2 format",
-      "                             board configure files and configure variables.",
-      "",
-      "  Its minimal command is:",
-      "    `kvrbuild'",
-      "       This uses a configure file named `board.cfg' to generate a database",
-      "       file named `board.dat' using the new format with configure variables.",
-      "",
-      "  Its typical commands are:",
-      "    `kvrbuild -g[1|2] [filename.cfg [filename.dat]]'",
-      "       This generates a database file from a configure file.",
-      "    `kvrbuild -p [filename.cfg]'",
-      "       This parses a configure file.",
-      "    `kvrbuild -a [filename.dat]'",
-      "       This analyses a database file.",
-  };
-  EXPECT_EQ(lines_of(kBriefHelpLines), expected);
-}
-
-TEST(DocsTextContent, ManualHoldsItsFixedLinesInOrder) {
-  expect_in_order(
-      lines_of(kManualLines),
-      {
-          "NAME",
-          "  KVRBUILD - A utility used to build and explain scan-path descriptions.",
-          "SYNOPSIS",
-          "  kvrbuild [-vh] [-vi]",
-          "           [-e name] [-o [file name]] [-f file]",
-          "           [-g[1|2] [board.cfg [board.dat]]",
-          "           [-p[1|2] [board.cfg]]",
-          "           [-a [board.dat]]",
-          "GENERAL",
-          "  It is version `3.3.12' that was compiled on `Nov 11 2002'.",
-          "  It is compatible with Release-3 of the Orbis-Core stack.",
-          "    kvrreset - this is used to reset scan-controllers and scan-paths.",
-          "    kvrprobe - this is used to probe (test) scan-controllers and scan-paths.",
-          "    kvrerror - this is used to obtain explainations of error numbers.",
-          "    kvrbuild - this is used to build and explain scan-path descriptions.",
-          "DESCRIPTION",
-          "MINOR OPTIONS",
-          "  [-h] or [/?]",
-          "  [-v] or [/v]",
-          "  [-i]",
-          "  [-e name]",
-          "  [-o [output file]]",
-          "  [-f [board configuration file]]",
-          "MAJOR OPTIONS",
-          "  The `-g', `-p', `-a', `-i' and `-h' options are exclusive and",
-          "  cannot be combined. When none of these options are",
-          "  used then the `-h' option is implied.",
-          "  [-g[1|2] [board.cfg [board.dat]]",
-          "  [-p[1|2] [board.cfg]]",
-          "  [-a [board.dat]]",
-          "EXAMPLES",
-          "CONTRIBUTORS",
-          "THIS IS THE END OF THIS DOCUMENT",
-      });
-}
-
-std::vector<std::string> headings_of(const Lines& lines) {
-  std::vector<std::string> headings;
-  for (std::size_t i : testing::heading_indexes(lines)) headings.push_back(lines[i]);
+// The headings of each text; a heading that goes on over a second, indented line is given with its
+// two lines joined by '\n'.
+Lines headings_of(const Lines& lines) {
+  Lines headings;
+  for (std::size_t i : testing::heading_indexes(lines)) {
+    headings.push_back(lines[i]);
+    if (lines[i].back() == ',' && i + 1 < lines.size()) headings.back() += "\n" + lines[i + 1];
+  }
   return headings;
 }
 
-TEST(DocsTextContent, ManualHasItsSectionsInOrder) {
-  const std::vector<std::string> expected = {
-      "NAME",        "SYNOPSIS",      "GENERAL",
-      "DESCRIPTION", "MINOR OPTIONS", "MAJOR OPTIONS",
-      "EXAMPLES",    "CONTRIBUTORS",  "THIS IS THE END OF THIS DOCUMENT"};
-  EXPECT_EQ(headings_of(lines_of(kManualLines)), expected);
-}
-
-// The headings of the verbose information; a heading that goes on over a second line is given
-// with its two lines joined by '\n'.
-const std::vector<std::string> kVerboseHeadings = {
+const Lines kVerboseHeadings = {
     "A DESCRIPTION OF BOARD CONFIGURATION FILES",
     "THE CONTENTS",
     "THE INTRODUCTION",
@@ -200,143 +238,44 @@ const std::vector<std::string> kVerboseHeadings = {
     "THIS IS THE END OF THIS DOCUMENT",
 };
 
-TEST(DocsTextContent, VerboseInformationHasItsSectionsInOrder) {
-  const Lines lines = lines_of(kVerboseInformationLines);
-  std::vector<std::string> headings;
-  for (std::size_t i : testing::heading_indexes(lines)) {
-    std::string heading = lines[i];
-    // The second line of a heading is indented to stand under the first one's first bracket.
-    if (heading.back() == ',' && i + 1 < lines.size()) heading += "\n" + lines[i + 1];
-    headings.push_back(heading);
-  }
-  EXPECT_EQ(headings, kVerboseHeadings);
+TEST(DocsTextContent, EachTextHasItsSectionsInOrder) {
+  EXPECT_EQ(headings_of(lines_of(kManualLines)),
+            (Lines{"NAME", "SYNOPSIS", "GENERAL", "DESCRIPTION", "MINOR OPTIONS", "MAJOR OPTIONS",
+                   "EXAMPLES", "CONTRIBUTORS", "THIS IS THE END OF THIS DOCUMENT"}));
+  EXPECT_EQ(headings_of(lines_of(kVerboseInformationLines)), kVerboseHeadings);
 }
 
-// The contents list names every section after it, in sentence case and in order.
+// The contents list names every section after it, in order, in sentence case: lower-case words but
+// the bracketed variable names, a two-line heading on one line, no final full stop.
 TEST(DocsTextContent, VerboseContentsListTheSectionsInOrder) {
-  const Lines lines = lines_of(kVerboseInformationLines);
-  std::vector<std::string> listed;
-  for (const std::string& line : testing::section_body(lines, "THE CONTENTS")) {
-    std::string entry = line.substr(line.find_first_not_of(' '));
-    if (line.rfind("                ", 0) == 0) {  // a continued entry
+  Lines listed;
+  for (const std::string& line :
+       testing::section_body(lines_of(kVerboseInformationLines), "THE CONTENTS")) {
+    const std::string entry = line.substr(line.find_first_not_of(' '));
+    if (line.rfind("                ", 0) == 0) {
       listed.back() += " " + entry;
     } else {
       listed.push_back(entry);
     }
   }
-  std::vector<std::string> expected;
+  Lines expected;
   for (std::size_t i = 1; i + 1 < kVerboseHeadings.size(); ++i) {
     std::string heading = kVerboseHeadings[i];
-    const std::size_t join = heading.find("\n");
+    const std::size_t join = heading.find('\n');
     if (join != std::string::npos) {
-      heading =
-          heading.substr(0, join) + " " + heading.substr(heading.find_first_not_of(' ', join + 1));
+      heading.replace(join, heading.find_first_not_of(' ', join + 1) - join, " ");
     }
-    // Sentence case: the words are lower case but the bracketed variable names.
     std::string sentence;
     bool in_name = false;
     for (std::size_t k = 0; k < heading.size(); ++k) {
       const char c = heading[k];
-      if (c == '[') in_name = true;
-      if (c == ']') in_name = false;
+      in_name = c == '[' || (in_name && c != ']');
       sentence += (k == 0 || in_name || c < 'A' || c > 'Z') ? c : static_cast<char>(c - 'A' + 'a');
     }
     if (sentence.back() == '.') sentence.pop_back();
     expected.push_back(sentence);
   }
   EXPECT_EQ(listed, expected);
-}
-
-TEST(DocsTextContent, BriefInformationIsTheVerboseClassIdentifierSection) {
-  const Lines brief = lines_of(kBriefInformationLines);
-  ASSERT_GE(brief.size(), 2u);
-  EXPECT_EQ(brief[1], "");
-  const Lines brief_body(brief.begin() + 2, brief.end());
-  EXPECT_EQ(testing::section_body(lines_of(kVerboseInformationLines),
-                                  "THE SCAN PATH DESCRIPTION'S CLASS IDENTIFIERS"),
-            brief_body);
-}
-
-// "  " + the class ID left-aligned in 12 characters + "- " + the description; a group of such lines
-// per block, the blocks separated by single empty lines.
-std::string family_line(const std::string& class_id, const std::string& description) {
-  std::string line = "  " + class_id;
-  line.resize(14, ' ');
-  return line + "- " + description;
-}
-
-TEST(DocsTextContent, ClassIdentifierListHasItsFixedLayout) {
-  struct Family {
-    const char* class_id;
-    const char* description;
-  };
-  const std::vector<std::vector<Family>> groups = {
-      {{"QV760M56xxx", "The Lumen 8-bit micro-controller devices"},
-       {"QV760M14xxx", "The Lumen 16-bit micro-controller devices"}},
-      {{"QV740WK9x", "The WK9X DSP devices with an 8-bit JTAG IR"},
-       {"QV740K2x", "The K2X DSP devices with an 8-bit JTAG IR"},
-       {"QV740K8x", "The K8X DSP devices with an 8-bit JTAG IR"},
-       {"QV740K6x", "The K6X DSP devices with an 8-bit JTAG IR"}},
-      {{"QVARM7xx", "The ARM-7 embedded micros with a 4-bit JTAG IR"},
-       {"QVARM9xx", "The ARM-9 embedded micros with a 4-bit JTAG IR"}},
-      {{"QV740K75x", "The K7000 DSP devices with an 8-bit JTAG IR"},
-       {"QV740K72x", "The K7000 DSP devices with an 8-bit JTAG IR"},
-       {"QV740K73xx", "The K7000 DSP devices with a 38-bit JTAG IR"},
-       {"QV740K76xx", "The K7000 DSP devices with a 38-bit JTAG IR"}},
-      {{"QV740K82x", "The K8000 DSP devices with an 8-bit JTAG IR"},
-       {"QV740K82xx", "The K8000 DSP devices with an 8-bit JTAG IR"},
-       {"QV740K88xx", "The K8000 DSP devices with a 38-bit JTAG IR"}},
-      {{"QV740K475x", "The K4000 fixed-point DSP's with an 8-bit JTAG IR"},
-       {"QV740K435x", "The K4000 float-point DSP's with an 8-bit JTAG IR"},
-       {"QV740K471x", "The K4000 fixed-point DSP's with a 46-bit JTAG IR"},
-       {"QV740K431x", "The K4000 float-point DSP's with a 46-bit JTAG IR"},
-       {"QV740K42xx", "The K4000 DSP devices with a 38-bit JTAG IR"}},
-  };
-  std::vector<std::string> families;
-  for (const auto& group : groups) {
-    if (!families.empty()) families.push_back("");
-    for (const Family& family : group) {
-      families.push_back(family_line(family.class_id, family.description));
-    }
-  }
-  const Lines lines = lines_of(kBriefInformationLines);
-  // The family lines form one block, empty lines exactly between the groups.
-  std::size_t first = 0;
-  while (first < lines.size() && lines[first] != families.front()) ++first;
-  ASSERT_LE(first + families.size(), lines.size());
-  EXPECT_EQ(Lines(lines.begin() + first, lines.begin() + first + families.size()), families);
-
-  expect_in_order(
-      lines, {"  Here is the list of the acceptable class ID's (device family names)",
-              "  for use in version 2 format board configuration files.",
-              "  The device family names cannot be abbreviated.",
-              "  GENERICnnn   Any device with a JTAG IR length of 0x1-0x400.",
-              "               These device families do need custom device drivers.", "",
-              "  BYPASSnnn    Any device with a JTAG IR length of 0x1-0x400.",
-              "               These device families don't need device drivers.", families.front(),
-              families.back(), "  The triple n's represent up-to that many hexadecimal",
-              "  digits for JTAG IR lengths.  The triple a's represent",
-              "  exactly that many hexadecimal digits for address values.",
-              "  The single, double and triple x's represent a literal 'x' or",
-              "  exactly that many hexadecimal digits for a device identifier."});
-
-  // The three port, linker and monitor lines: the class ID in its 13-character column, then "The",
-  // a part number, and the kind of device.
-  const std::vector<std::pair<std::string, std::string>> general = {
-      {"ASPaaa", "Addressable Scan Port (ASP) devices."},
-      {"SPL", "Scan Path Linker (SPL) devices."},
-      {"DBM", "Digital Bus Monitor (DBM) devices."}};
-  for (const auto& [class_id, kind] : general) {
-    std::string head = "  " + class_id;
-    head.resize(15, ' ');
-    head += "The ";
-    bool found = false;
-    for (const std::string& line : lines) {
-      found = found || (line.rfind(head, 0) == 0 && testing::ends_with(line, kind) &&
-                        line.size() > head.size() + kind.size() + 1);
-    }
-    EXPECT_TRUE(found) << class_id;
-  }
 }
 
 }  // namespace
