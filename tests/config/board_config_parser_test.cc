@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@ struct StatusCase {
   std::string text;
   std::uint8_t version;
   Status status;
-  std::uint32_t line;  // the line that holds the offending token, or the last line
+  std::uint32_t line;
 };
 
 void expect_statuses(const std::vector<StatusCase>& cases) {
@@ -34,8 +35,10 @@ void expect_statuses(const std::vector<StatusCase>& cases) {
 const std::string kLabel = ";CFG-2.0\n";
 const std::string k33 = "QV740K42" + std::string(25, '0');
 
-TEST(ParseBoardConfig, LabelAndLines) {
+// Every status a small file can give, with the line that holds the offending token, or the last.
+TEST(ParseBoardConfig, StatusesAndTheirLines) {
   const std::string long_line(4135, 'x');
+  const std::string spl = kLabel + "\"l\" SPL";
   expect_statuses({
       {"version 2, empty file", "", 2, -354, 0},
       {"version 1, empty file", "", 1, 0, 0},
@@ -51,11 +54,6 @@ TEST(ParseBoardConfig, LabelAndLines) {
       {"too-long line later", kLabel + "\n" + long_line, 2, -356, 3},
       {"too-long comment line", kLabel + ";" + long_line, 2, -356, 2},
       {"longest line", kLabel + ";" + std::string(4133, 'x') + "\n[a] 1", 2, 0, 3},
-  });
-}
-
-TEST(ParseBoardConfig, VariableStatements) {
-  expect_statuses({
       {"value on the next line", kLabel + "[a]\n\n  1 ; c\n", 2, 0, 4},
       {"value directly after the name", kLabel + "[a]yes", 2, 0, 2},
       {"names differing in case", kLabel + "[Port] 1\n[pORT] 2\n", 2, -364, 3},
@@ -68,11 +66,6 @@ TEST(ParseBoardConfig, VariableStatements) {
       {"two values", kLabel + "[a] 1 2", 2, -365, 2},
       {"text after a string", kLabel + "[a] 'x' y", 2, -365, 2},
       {"nine decimal digits", kLabel + "[a] 123456789", 2, -365, 2},
-  });
-}
-
-TEST(ParseBoardConfig, DeviceStatements) {
-  expect_statuses({
       {"class ID directly after the name", kLabel + "\"a\"DBM \"b\" DBM", 2, 0, 2},
       {"name at the end of the file", kLabel + "\"a\"\n\n", 2, -354, 3},
       {"unquoted name", kLabel + "cpu DBM", 2, -370, 2},
@@ -91,12 +84,6 @@ TEST(ParseBoardConfig, DeviceStatements) {
       {"bypass of length 0", kLabel + "\"a\" BYPASS000", 2, -390, 2},
       {"addressable scan port", kLabel + "\"a\" asp123", 2, -386, 2},
       {"short addressable scan port", kLabel + "\"a\" ASP12", 2, -383, 2},
-  });
-}
-
-TEST(ParseBoardConfig, LinkerStatements) {
-  const std::string spl = kLabel + "\"l\" SPL";
-  expect_statuses({
       {"four empty groups without blanks", spl + " {}{}{}{}", 2, 0, 2},
       {"no groups at all", spl + "\n", 2, -354, 2},
       {"three groups", spl + "\n{}\n{}\n{}\n", 2, -354, 5},
@@ -265,57 +252,23 @@ void expect_example_model(const Parsed& parsed) {
   EXPECT_EQ(m.family_class_base, base);
 }
 
-TEST(ParseBoardConfig, ExampleFile) {
+// The example in three layouts: as written, with CR LF line ends, and in free form with every token
+// on its own line between blanks and comments, in another letter case where case does not count.
+TEST(ParseBoardConfig, ExampleFileInEveryLayout) {
   expect_example_model(parse_text(kExample, 2));
-}
-
-TEST(ParseBoardConfig, ExampleFileWithCrLfLineEnds) {
   std::string crlf;
   for (char c : std::string(kExample)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   expect_example_model(parse_text(crlf, 2));
-}
-
-TEST(ParseBoardConfig, ExampleFileInFreeForm) {
-  // Every token of the example on its own line, with comments and blanks between them.
+  std::istringstream tokens(
+      "[vorta_ecommode] yes [vorta_tclk_program] 'automatic' [vorta_ecom_port] 0x240 \"cpu_a\" "
+      "qv740k82XX \"LINK\" spl { \"dsp_1\" QV740K42xx \"dsp_2\" BYPASS008 } { } { \"arm\" QVARM9xx "
+      "} "
+      "{ } \"cpu_b\" QVARM9xx");
   std::string free_form = ";cfg-2.0\n";
-  for (const char* token : {"[vorta_ecommode]",
-                            "yes",
-                            "[vorta_tclk_program]",
-                            "'automatic'",
-                            "[vorta_ecom_port]",
-                            "0x240",
-                            "\"cpu_a\"",
-                            "qv740k82XX",
-                            "\"LINK\"",
-                            "spl",
-                            "{",
-                            "\"dsp_1\"",
-                            "QV740K42xx",
-                            "\"dsp_2\"",
-                            "BYPASS008",
-                            "}",
-                            "{",
-                            "}",
-                            "{",
-                            "\"arm\"",
-                            "QVARM9xx",
-                            "}",
-                            "{",
-                            "}",
-                            "\"cpu_b\"",
-                            "QVARM9xx"}) {
-    free_form += std::string("\t ") + token + " ;x\n\n";
-  }
+  for (std::string token; tokens >> token;) free_form += "\t " + token + " ;x\n\n";
   Parsed parsed = parse_text(free_form, 2);
   parsed.line = 15;  // the layout has more lines; everything else must be the same
   expect_example_model(parsed);
-}
-
-TEST(ParseBoardConfig, VerboseEchoesEveryLine) {
-  EXPECT_EQ(parse_text(";CFG-2.0", 2, true).echo, "000001 ;CFG-2.0");
-  EXPECT_EQ(parse_text(kLabel + "\"a\" DBM\n[x]\n", 2, true).echo,
-            "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 [x]\n");
-  EXPECT_EQ(parse_text(kLabel + "\"a\" DBM\n", 2, false).echo, "");
 }
 
 TEST(ParseBoardConfig, TwoLinkersShareOneClassRecord) {

@@ -50,26 +50,30 @@ TEST(ReadLine, ReadsLinesWithinTheLimit) {
   }
 }
 
-TEST(ReadLine, EchoesEveryLineReadIncludingTheTooLongOne) {
+// Verbose reading echoes each line read, numbered, the too-long one included; quiet reading none.
+TEST(ReadLine, EchoesEveryLineReadOnlyWhenVerbose) {
   const std::string too_long(4135, 'x');
-  auto input = stream_with(";CFG-2.0\nlast");
-  auto echo = empty_stream();
-  LineState line;
-  LineSource source{input.get(), 1, echo.get()};
-  ASSERT_EQ(read_line(line, source), kStatusOk);
-  ASSERT_EQ(read_line(line, source), kStatusOk);
-  EXPECT_EQ(read_line(line, source), kStatusUnexpectedEnd);
-  EXPECT_EQ(contents_of(echo.get()), "000001 ;CFG-2.0\n000002 last");
-  EXPECT_EQ(line.line_number, 2);
-
-  auto long_input = stream_with("ok\n" + too_long + "\n");
-  auto long_echo = empty_stream();
-  LineState long_line;
-  LineSource long_source{long_input.get(), 1, long_echo.get()};
-  ASSERT_EQ(read_line(long_line, long_source), kStatusOk);
-  EXPECT_EQ(read_line(long_line, long_source), kStatusLineTooLong);
-  EXPECT_EQ(long_line.line_number, 2);
-  EXPECT_EQ(contents_of(long_echo.get()), "000001 ok\n000002 " + too_long);
+  struct Case {
+    std::string bytes;
+    std::uint16_t verbose;
+    std::vector<Status> statuses;
+    std::string echo;
+  } cases[] = {
+      {";CFG-2.0\nlast", 1, {0, 0, -354}, "000001 ;CFG-2.0\n000002 last"},
+      {";CFG-2.0\n\"a\" DBM\n", 1, {0, 0, -354}, "000001 ;CFG-2.0\n000002 \"a\" DBM\n"},
+      {"ok\n" + too_long + "\n", 1, {0, -356}, "000001 ok\n000002 " + too_long},
+      {"a\nb\n", 0, {0, 0, -354}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 20));
+    auto input = stream_with(c.bytes);
+    auto echo = empty_stream();
+    LineState line;
+    LineSource source{input.get(), c.verbose, echo.get()};
+    for (Status status : c.statuses) ASSERT_EQ(read_line(line, source), status);
+    EXPECT_EQ(line.line_number, 2);
+    EXPECT_EQ(contents_of(echo.get()), c.echo);
+  }
 }
 
 TEST(ReadLine, LineNumberWrapsAfter65535) {
