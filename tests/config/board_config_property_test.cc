@@ -1,5 +1,5 @@
 // Generated valid files, written with random layout, must parse to the model they were generated
-// from. The expected model is computed here from the generated structure, path by path.
+// from. The expected model is built here from the generated structure.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,10 +7,14 @@
 #include <vector>
 
 #include "config/parse_text.h"
+#include "database/board_samples.h"
 
 namespace kvr {
 namespace {
 
+using testing::add_class;
+using testing::add_device;
+using testing::lay_out_paths;
 using testing::parse_text;
 using testing::Parsed;
 
@@ -86,35 +90,23 @@ class Generator {
     return out;
   }
 
+  // Bypass and generic digits are the IR length, 1 to 0x400; identifier digits may be written as
+  // letters x, read as 0.
   Device device(bool in_group) {
-    Device d;
-    d.name = "d" + std::to_string(next_name_++);
     const Family& f = families_[below(static_cast<int>(families_.size()))];
-    d.family = &f;
-    int digits = f.digits;
-    if (in_group && f.short_ok) digits = 1 + below(f.digits);
-    std::string text = f.literal;
-    if (f.ir == 0) {  // bypass or generic: the digits are the IR length, 1 to 0x400
-      std::uint32_t limit = digits == 1 ? 0xF : digits == 2 ? 0xFF : 0x400;
-      d.value = 1 + static_cast<std::uint32_t>(below(static_cast<int>(limit)));
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "%0*x", digits, d.value);
-      text += buffer;
-      d.ir = d.value;
-    } else if (below(4) == 0) {  // identifier positions written as letters x read as 0
-      text += std::string(static_cast<std::size_t>(digits), 'x');
-      d.value = 0;
-      d.ir = f.ir;
-    } else {
-      d.value = 0;
-      for (int i = 0; i < digits; ++i) {
-        int digit = below(16);
-        d.value = d.value * 16 + static_cast<std::uint32_t>(digit);
-        text += "0123456789abcdef"[digit];
-      }
-      d.ir = f.ir;
+    const int digits = in_group && f.short_ok ? 1 + below(f.digits) : f.digits;
+    Device d{"d" + std::to_string(next_name_++), f.literal, &f, 0, f.ir};
+    const bool x_digits = f.ir != 0 && below(4) == 0;
+    if (f.ir == 0) {
+      const int limits[] = {0, 0xF, 0xFF, 0x400};
+      d.value = d.ir = 1 + static_cast<std::uint32_t>(below(limits[digits]));
+    } else if (!x_digits) {
+      d.value = static_cast<std::uint32_t>(below(1 << (4 * digits)));
     }
-    d.class_id = random_case(text);
+    for (int i = digits - 1; i >= 0; --i) {
+      d.class_id += x_digits ? 'x' : "0123456789abcdef"[(d.value >> (4 * i)) & 0xF];
+    }
+    d.class_id = random_case(d.class_id);
     return d;
   }
 
@@ -183,105 +175,59 @@ class Generator {
   int next_name_ = 0;
 };
 
-// What a parse of the generated file must give, worked out path by path.
-struct Expected {
-  BoardModel model;
-  std::vector<std::string> names;
-  bool linker_class_made = false;
+// What a parse of the generated file must give: class blocks in order of first use, one class
+// record shared by all linkers, and the path fields laid out path by path.
+BoardModel expected_model(const std::vector<Item>& items, std::uint8_t version) {
+  BoardModel m;
   std::uint32_t linker_class = 0;
-
-  std::uint32_t add(const Device& d, std::uint32_t prior, std::uint32_t parent,
-                    std::uint32_t subpath) {
-    BoardModel& m = model;
+  bool linker_class_made = false;
+  auto add = [&m](const Device& d, std::uint32_t parent, std::uint32_t subpath) {
     const Family& f = *d.family;
     if (m.family_use_count[f.row]++ == 0) {
       m.family_class_base[f.row] = m.class_count;
-      for (std::uint32_t rev = 0; rev < f.classes; ++rev) m.classes.push_back({rev, f.size, 0, 0});
-      m.class_count += f.classes;
+      for (std::uint32_t rev = 0; rev < f.classes; ++rev) add_class(m, {rev, f.size, 0, 0});
     }
-    DeviceRecord r;
-    r.dev_id = ++m.device_count;
-    r.cls_id = m.family_class_base[f.row];
-    r.prior = prior, r.parent = parent, r.subpath = subpath, r.mainIR = d.ir;
-    m.devices.push_back(r);
-    m.device_classes.push_back(f.base + d.value);
-    names.push_back(d.name);
-    return r.dev_id;
-  }
-
-  // Fills pre/pos fields of one path; `extra` is the linker's bypass bit inside a group.
-  void close_path(const std::vector<std::uint32_t>& path, std::uint32_t extra) {
-    std::uint32_t total = 0;
-    for (std::uint32_t id : path) total += model.devices[id - 1].mainIR;
-    std::uint32_t before = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-      DeviceRecord& d = model.devices[path[i] - 1];
-      d.preIR = before;
-      d.preDR = static_cast<std::uint32_t>(i);
-      d.posIR = total - before - d.mainIR + extra;
-      d.posDR = static_cast<std::uint32_t>(path.size() - i - 1) + extra;
-      before += d.mainIR;
+    add_device(m, {d.name, m.family_class_base[f.row], d.ir, parent, subpath}, f.base + d.value);
+  };
+  for (const Item& item : items) {
+    if (!item.linker) {
+      add(item.device, 0, 0);
+      continue;
+    }
+    if (!linker_class_made) {
+      linker_class = m.class_count;
+      linker_class_made = true;
+      add_class(m, {});
+    }
+    const std::uint32_t linker = m.device_count + 1;
+    add_device(m, {item.device.name, linker_class, 8, 0, 0, 1}, version == 1 ? 0x100 : 0x3000);
+    for (std::uint32_t k = 0; k < 4; ++k) {
+      for (const Device& d : item.groups[k]) add(d, linker, k);
     }
   }
-
-  void build(const std::vector<Item>& items, std::uint8_t version) {
-    std::vector<std::uint32_t> main_path;
-    for (const Item& item : items) {
-      std::uint32_t prior = main_path.empty() ? 0 : main_path.back();
-      if (!item.linker) {
-        main_path.push_back(add(item.device, prior, 0, 0));
-        continue;
-      }
-      if (!linker_class_made) {
-        linker_class = model.class_count++;
-        model.classes.push_back({});
-        linker_class_made = true;
-      }
-      DeviceRecord r;
-      r.dev_id = ++model.device_count;
-      r.cls_id = linker_class, r.prior = prior, r.connect = 1, r.mainIR = 8;
-      model.devices.push_back(r);
-      model.device_classes.push_back(version == 1 ? 0x100 : 0x3000);
-      names.push_back(item.device.name);
-      for (std::uint32_t k = 0; k < 4; ++k) {
-        std::vector<std::uint32_t> group;
-        for (const Device& d : item.groups[k]) {
-          group.push_back(add(d, group.empty() ? 0 : group.back(), r.dev_id, k));
-        }
-        model.devices[r.dev_id - 1].sub_id[k] = group.empty() ? 0 : group.front();
-        close_path(group, 1);
-      }
-      main_path.push_back(r.dev_id);
-    }
-    close_path(main_path, 0);
-  }
-};
+  lay_out_paths(m);
+  return m;
+}
 
 TEST(ParseBoardConfigProperty, GeneratedFilesParseToTheirModel) {
   for (std::uint32_t seed = 1; seed <= 300; ++seed) {
     const std::uint8_t version = seed % 3 == 0 ? 1 : 2;
     Generator generator(seed, version);
     generator.generate(1 + static_cast<int>(seed % 40));
-    Expected expected;
-    expected.build(generator.items, version);
-
     SCOPED_TRACE("seed " + std::to_string(seed) + "\n" + generator.text);
+    const BoardModel want = expected_model(generator.items, version);
     Parsed parsed = parse_text(generator.text, version);
     ASSERT_EQ(parsed.status, kStatusOk);
     const BoardModel& got = parsed.model;
-    const BoardModel& want = expected.model;
     EXPECT_EQ(got.devices, want.devices);
     EXPECT_EQ(got.classes, want.classes);
     EXPECT_EQ(got.device_classes, want.device_classes);
+    EXPECT_EQ(got.device_names, want.device_names);
     EXPECT_EQ(got.family_use_count, want.family_use_count);
     EXPECT_EQ(got.device_count, want.device_count);
     EXPECT_EQ(got.class_count, want.class_count);
     EXPECT_EQ(got.variables, generator.variables);
     EXPECT_EQ(got.variable_count, generator.variables.size());
-    ASSERT_EQ(got.device_names.size(), expected.names.size());
-    for (std::size_t i = 0; i < expected.names.size(); ++i) {
-      EXPECT_EQ(std::string(got.device_names[i].data()), expected.names[i]);
-    }
     const std::string& text = generator.text;
     auto lines = static_cast<std::uint32_t>(std::count(text.begin(), text.end(), '\n') +
                                             (text.empty() || text.back() == '\n' ? 0 : 1));

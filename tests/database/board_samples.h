@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "database/board_model.h"
+#include "database/database_writer.h"
+#include "support/test_files.h"
 
 namespace kvr::testing {
 
@@ -19,6 +21,15 @@ inline std::string words(std::initializer_list<std::uint32_t> values) {
     for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((v >> shift) & 0xFF);
   }
   return bytes;
+}
+
+// The bytes the writer gives for `model`, and its status in `status` when asked.
+inline std::string written(const BoardModel& model, std::uint8_t version,
+                           Status* status = nullptr) {
+  UniqueFile file = empty_stream();
+  const Status result = write_board_database(model, file.get(), version);
+  if (status != nullptr) *status = result;
+  return contents_of(file.get());
 }
 
 // A device as a board file states it; the path fields are laid out by lay_out_paths.

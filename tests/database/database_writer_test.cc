@@ -35,13 +35,6 @@ BoardModel aaba_board() {
   return m;
 }
 
-std::string written(const BoardModel& model, std::uint8_t version, Status* status = nullptr) {
-  UniqueFile file = empty_stream();
-  const Status result = write_board_database(model, file.get(), version);
-  if (status != nullptr) *status = result;
-  return contents_of(file.get());
-}
-
 const std::string kLabel = ";DAT-2.0";
 
 TEST(DatabaseWriterTest, WritesTheExactBytesOfSmallBoards) {
@@ -127,7 +120,6 @@ TEST(DatabaseWriterTest, GroupsOnlyDevicesThatReadersDeriveExactly) {
     std::vector<std::uint32_t> dev_counts;
   } cases[] = {
       {"three of one family form one group", {a, a, a}, {3}},
-      {"A A B A", {a, a, b, a}, {2, 1, 1}},
       {"a bypass of another IR length opens a group",
        {bypass8, bypass8, bypass16, bypass16},
        {2, 2}},

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "database/board_samples.h"
-#include "database/database_writer.h"
 #include "support/test_files.h"
 
 namespace kvr::testing {
@@ -50,18 +49,6 @@ TEST(FileKindTest, TellsKindAndVersionFromTheFirstBytes) {
     EXPECT_EQ(kind, c.kind);
     EXPECT_EQ(version, c.version);
     EXPECT_EQ(std::ftell(file.get()), c.position_after);
-  }
-}
-
-TEST(FileKindTest, RecognisesWhatTheWriterWrites) {
-  for (const std::uint8_t written_version : {1, 2}) {
-    UniqueFile file = empty_stream();
-    ASSERT_EQ(write_board_database(example_board(), file.get(), written_version), kStatusOk);
-    std::uint16_t kind = kUnset;
-    std::uint8_t version = kUnset;
-    EXPECT_EQ(recognise_file_kind(file.get(), &kind, &version), kStatusOk);
-    EXPECT_EQ(kind, kKindDatabaseFile);
-    EXPECT_EQ(version, written_version);
   }
 }
 

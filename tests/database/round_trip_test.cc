@@ -9,7 +9,6 @@
 
 #include "database/board_samples.h"
 #include "database/database_analyser.h"
-#include "database/database_writer.h"
 #include "database/file_kind.h"
 #include "support/test_files.h"
 
@@ -107,18 +106,12 @@ std::string lower(std::string text) {
 }
 
 DeviceRecord record_of(const DumpEntry& e) {
-  return {e.hex(0),
-          e.hex(1),
-          e.hex(2),
-          e.hex(3),
-          e.hex(4),
-          e.hex(5),
-          {e.hex(6), e.hex(7), e.hex(8), e.hex(9)},
-          e.hex(10),
-          e.hex(11),
-          e.hex(12),
-          e.hex(13),
-          e.hex(14)};
+  DeviceRecord d;
+  std::uint32_t* fields[] = {&d.dev_id,  &d.cls_id,    &d.prior,     &d.parent,    &d.subpath,
+                             &d.connect, &d.sub_id[0], &d.sub_id[1], &d.sub_id[2], &d.sub_id[3],
+                             &d.mainIR,  &d.preIR,     &d.preDR,     &d.posIR,     &d.posDR};
+  for (std::size_t i = 0; i < std::size(fields); ++i) *fields[i] = e.hex(i);
+  return d;
 }
 
 // A follower of a version 2 group, derived from the device just before it.
