@@ -69,36 +69,29 @@ struct ValueCase {
 TEST(ParseVariableValue, AcceptsEveryFormAndItsLimits) {
   const std::string quoted_4094 = "'" + std::string(4094, 's') + "'";
   const std::vector<ValueCase> cases = {
-      // Boolean words, any case, stored as written.
+      // Boolean words, any case, stored as written; hexadecimal 0 to 8 digits, either x, either
+      // digit case; octal "0" and up to 8 more digits 0 to 7; decimal 1 to 8 digits; strings keep
+      // their quotes, and ';' is text inside them.
       {"yes", 0, "yes"},
       {"Positive ; c", 0, "Positive"},
-      {"zero\t\n", 0, "zero"},
-      {"NeGaTe", 0, "NeGaTe"},
       {"yess", -365, ""},
-      // Hexadecimal: 0 to 8 digits, either x, either digit case.
       {"0x", 0, "0x"},
       {"0XdeadBEEF", 0, "0XdeadBEEF"},
       {"0x123456789", -365, ""},
       {"0x12g", -365, ""},
-      // Octal: "0" and up to 8 more digits 0 to 7.
       {"0", 0, "0"},
       {"012345670", 0, "012345670"},
       {"0123456701", -365, ""},
       {"08", -365, ""},
-      {"09", -365, ""},
-      // Decimal: 1 to 8 digits.
       {"12345678", 0, "12345678"},
       {"123456789", -365, ""},
       {"1;2", 0, "1"},
       {"12 34", -365, ""},
       {"-1", -365, ""},
-      {"+1", -365, ""},
       {"1.5", -365, ""},
-      // Strings keep their quotes; ';' is text inside them.
       {"''", 0, "''"},
       {"'a;b' ; comment", 0, "'a;b'"},
       {"'12 34'\t \n", 0, "'12 34'"},
-      {"'-1.5'", 0, "'-1.5'"},
       {"'a\\1'", 0, "'a\\1'"},
       {"'a\\0'", -365, ""},
       {"'open", -365, ""},

@@ -1,5 +1,5 @@
-// Helpers for the tests of the texts the program carries: a text as a list of lines, its section
-// headings, the body of a section, and the example files it shows.
+// Helpers for the tests of the texts the program carries: a text as a list of lines, the body of
+// a section, and the example files it shows.
 #ifndef KVR_TESTS_DOCS_DOC_TEXT_H_
 #define KVR_TESTS_DOCS_DOC_TEXT_H_
 
@@ -23,17 +23,8 @@ inline bool is_heading(const std::string& line) {
   return !line.empty() && line[0] != ' ';
 }
 
-inline std::vector<std::size_t> heading_indexes(const Lines& lines) {
-  std::vector<std::size_t> indexes;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (is_heading(lines[i])) indexes.push_back(i);
-  }
-  return indexes;
-}
-
-// The lines under `heading` up to the next heading, without the empty lines at the end. A heading
-// continued on a second, indented line ("THE VARIABLES [A], [B]," / "              [C] AND [D]")
-// keeps that line in the body. Empty when the heading is absent.
+// The lines under `heading` up to the next heading, without the empty lines at the end; the
+// indented second line of a two-line heading stays in the body. Empty when the heading is absent.
 inline Lines section_body(const Lines& lines, const std::string& heading) {
   std::size_t i = 0;
   while (i < lines.size() && lines[i] != heading) ++i;
@@ -43,27 +34,20 @@ inline Lines section_body(const Lines& lines, const std::string& heading) {
   return body;
 }
 
-// An example file in the verbose information: a line ending in "file:", then (after at most one
-// empty line) the file's lines, each indented by four spaces; the first line that is not indented
-// so ends the file. The four spaces are not part of the file.
+// An example file: a line ending in "file:", then (after at most one empty line) the file's lines,
+// each indented by four spaces that are not part of the file.
 struct ExampleFile {
   std::size_t intro_index = 0;  // index of the line ending in "file:"
   Lines lines;
 };
 
-inline bool ends_with(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 inline std::vector<ExampleFile> example_files(const Lines& lines) {
   std::vector<ExampleFile> files;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (!ends_with(lines[i], "file:")) continue;
-    ExampleFile file;
-    file.intro_index = i;
-    std::size_t j = i + 1;
-    if (j < lines.size() && lines[j].empty()) ++j;
+    const std::string& intro = lines[i];
+    if (intro.size() < 5 || intro.compare(intro.size() - 5, 5, "file:") != 0) continue;
+    ExampleFile file{i, {}};
+    std::size_t j = i + 1 + (i + 1 < lines.size() && lines[i + 1].empty() ? 1 : 0);
     for (; j < lines.size() && lines[j].rfind("    ", 0) == 0; ++j) {
       file.lines.push_back(lines[j].substr(4));
     }
