@@ -135,9 +135,6 @@ TEST(ParseBoardConfig, SameFileWithEachVersionsTable) {
       EXPECT_EQ(v2.model.device_classes, c.v2_classes);
     }
   }
-  // The digital bus monitor has a block of 16 class records in version 1, one in version 2.
-  EXPECT_EQ(parse_text("\"a\" DBM", 1).model.class_count, 16u);
-  EXPECT_EQ(parse_text(kLabel + "\"a\" DBM", 2).model.class_count, 1u);
 }
 
 // The path fields of each device in dev_id order.
@@ -262,15 +259,6 @@ TEST(ParseBoardConfig, ExampleFileInEveryLayout) {
   Parsed parsed = parse_text(free_form, 2);
   parsed.line = 15;  // the layout has more lines; everything else must be the same
   expect_example_model(parsed);
-}
-
-TEST(ParseBoardConfig, TwoLinkersShareOneClassRecord) {
-  Parsed parsed = parse_text(kLabel + "\"l\" SPL {}{}{}{} \"g\" DBM \"m\" SPL {}{}{}{}", 2);
-  ASSERT_EQ(parsed.status, kStatusOk);
-  EXPECT_EQ(parsed.model.class_count, 2u);
-  EXPECT_EQ(parsed.model.devices[0].cls_id, 0u);
-  EXPECT_EQ(parsed.model.devices[1].cls_id, 1u);
-  EXPECT_EQ(parsed.model.devices[2].cls_id, 0u);
 }
 
 // Beyond 65536 devices and variables the counts stay exact and duplicates are still found;

@@ -76,16 +76,6 @@ TEST(ReadLine, EchoesEveryLineReadOnlyWhenVerbose) {
   }
 }
 
-TEST(ReadLine, LineNumberWrapsAfter65535) {
-  auto input = stream_with(std::string(65537, '\n'));
-  LineState line;
-  LineSource source{input.get(), 0, nullptr};
-  for (int i = 0; i < 65536; ++i) ASSERT_EQ(read_line(line, source), kStatusOk);
-  EXPECT_EQ(line.line_number, 0);
-  ASSERT_EQ(read_line(line, source), kStatusOk);
-  EXPECT_EQ(line.line_number, 1);
-}
-
 struct SkipCase {
   std::string bytes;
   Status status;

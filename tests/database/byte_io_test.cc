@@ -8,25 +8,23 @@
 namespace kvr::testing {
 namespace {
 
+// Words go out least significant byte first, 0xFF being a byte like any other and not the
+// end-of-file marker; a refused byte ends the word with nothing tried after it.
 TEST(ByteIoTest, WritesWordsLeastSignificantByteFirst) {
   UniqueFile file = empty_stream();
   for (const std::uint32_t value : {0x12345678U, 0xFFFFFFFFU, 0U}) {
     EXPECT_EQ(write_word(value, file.get()), kStatusOk);
   }
-  // 0xFF is a byte like any other and must not be taken for the end-of-file marker.
   EXPECT_EQ(write_byte(0x1FF, file.get()), kStatusOk);
   EXPECT_EQ(contents_of(file.get()),
             std::string("\x78\x56\x34\x12\xFF\xFF\xFF\xFF\0\0\0\0\xFF", 13));
-}
-
-TEST(ByteIoTest, StopsAtTheFirstByteTheStreamRefuses) {
   for (std::size_t fail_at = 0; fail_at < 4; ++fail_at) {
     FailingStreamState state;
     state.failing_write = fail_at;
-    UniqueFile file = failing_stream(state);
-    EXPECT_EQ(write_word(0x04030201, file.get()), kStatusWriteFailed);
+    UniqueFile failing = failing_stream(state);
+    EXPECT_EQ(write_word(0x04030201, failing.get()), kStatusWriteFailed);
     EXPECT_EQ(state.bytes, std::string("\x01\x02\x03", fail_at));
-    EXPECT_EQ(state.writes, fail_at + 1);  // nothing is tried after the failure
+    EXPECT_EQ(state.writes, fail_at + 1);
   }
 }
 

@@ -15,30 +15,27 @@ TEST(FileKindTest, TellsKindAndVersionFromTheFirstBytes) {
     const char* file;
     std::string bytes;
     Status status;
-    std::uint16_t kind;
-    std::uint8_t version;
-    long position_after;
+    std::uint16_t kind = kUnset;
+    std::uint8_t version = kUnset;
+    long position_after = 0;
   } cases[] = {
-      {"version 2 database", ";DAT-2.0" + words({0x02000008}), kStatusOk, 1, 2, 0},
-      {"lower-case database label", ";dat-2.0" + words({0x02FFFFFF, 1}), kStatusOk, 1, 2, 0},
-      {"database label, tag 1", ";DAT-2.0" + words({0x01000008}), kStatusDatabaseNotVersion2,
-       kUnset, kUnset, 12},
-      {"database label, tag 0", ";DAT-2.0" + words({0x00000008}), kStatusDatabaseNotVersion2,
-       kUnset, kUnset, 12},
-      {"database label cut inside the size word", std::string(";DAT-2.0\x08\0\0", 11),
-       kStatusReadFailed, kUnset, kUnset, 11},
-      {"only the database label", ";DAT-2.0", kStatusReadFailed, kUnset, kUnset, 8},
-      {"version 2 configuration", ";CFG-2.0\n[a] 1\n", kStatusOk, 0, 2, 0},
-      {"mixed-case configuration label followed by anything", ";Cfg-2.0x", kStatusOk, 0, 2, 0},
-      {"only the configuration label", ";CFG-2.0", kStatusOk, 0, 2, 0},
-      {"version 1 database", words({0x0100000C, 0, 0}), kStatusOk, 1, 1, 0},
-      {"text whose fourth byte is 1", "abc\x01 more text", kStatusOk, 1, 1, 0},
-      {"version 1 configuration", "\"cpu\" QV740K82xx\n", kStatusOk, 0, 1, 0},
-      {"the first four label characters only", ";CFG-1.0", kStatusOk, 0, 1, 0},
-      {"7 bytes", ";CFG-2.", kStatusReadFailed, kUnset, kUnset, 7},
-      {"5 bytes with a database tag", std::string("\x0c\0\0\x01\0", 5), kStatusReadFailed, kUnset,
-       kUnset, 5},
-      {"empty", "", kStatusReadFailed, kUnset, kUnset, 0},
+      {"version 2 database", ";DAT-2.0" + words({0x02000008}), 0, 1, 2},
+      {"lower-case database label", ";dat-2.0" + words({0x02FFFFFF, 1}), 0, 1, 2},
+      {"database label, tag 1", ";DAT-2.0" + words({0x01000008}), -240, kUnset, kUnset, 12},
+      {"database label, tag 0", ";DAT-2.0" + words({0x00000008}), -240, kUnset, kUnset, 12},
+      {"database label cut inside the size word", std::string(";DAT-2.0\x08\0\0", 11), -135, kUnset,
+       kUnset, 11},
+      {"only the database label", ";DAT-2.0", -135, kUnset, kUnset, 8},
+      {"version 2 configuration", ";CFG-2.0\n[a] 1\n", 0, 0, 2},
+      {"mixed-case configuration label followed by anything", ";Cfg-2.0x", 0, 0, 2},
+      {"only the configuration label", ";CFG-2.0", 0, 0, 2},
+      {"version 1 database", words({0x0100000C, 0, 0}), 0, 1, 1},
+      {"text whose fourth byte is 1", "abc\x01 more text", 0, 1, 1},
+      {"version 1 configuration", "\"cpu\" QV740K82xx\n", 0, 0, 1},
+      {"the first four label characters only", ";CFG-1.0", 0, 0, 1},
+      {"7 bytes", ";CFG-2.", -135, kUnset, kUnset, 7},
+      {"5 bytes with a database tag", std::string("\x0c\0\0\x01\0", 5), -135, kUnset, kUnset, 5},
+      {"empty", "", -135},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
