@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "database/board_samples.h"
@@ -69,39 +68,39 @@ TEST(DatabaseWriterTest, WritesTheExactBytesOfSmallBoards) {
 
   struct Case {
     const char* board;
-    std::function<BoardModel()> model;
+    BoardModel model;
     std::uint8_t version;
     std::string expected;
   } cases[] = {
-      {"empty", [] { return BoardModel{}; }, 2, kLabel + words({0x02000008, 0}) + empty_control},
-      {"empty", [] { return BoardModel{}; }, 1, words({0x0100000C, 0, 0})},
-      {"variables are not stored in version 1", [] { return variables_only("a", "b"); }, 1,
+      {"empty", {}, 2, kLabel + words({0x02000008, 0}) + empty_control},
+      {"empty", {}, 1, words({0x0100000C, 0, 0})},
+      {"variables are not stored in version 1", variables_only("a", "b"), 1,
        words({0x0100000C, 0, 0})},
-      {"a=b needs no padding", [] { return variables_only("a", "b"); }, 2,
+      {"a=b needs no padding", variables_only("a", "b"), 2,
        kLabel + words({0x0200000C, 1}) + std::string("a\0b\0", 4) + empty_control},
-      {"ab=c needs 3 padding bytes", [] { return variables_only("ab", "c"); }, 2,
+      {"ab=c needs 3 padding bytes", variables_only("ab", "c"), 2,
        kLabel + words({0x02000010, 1}) + std::string("ab\0c\0\0\0\0", 8) + empty_control},
-      {"abc=d needs 2 padding bytes", [] { return variables_only("abc", "d"); }, 2,
+      {"abc=d needs 2 padding bytes", variables_only("abc", "d"), 2,
        kLabel + words({0x02000010, 1}) + std::string("abc\0d\0\0\0", 8) + empty_control},
-      {"abcd=e needs 1 padding byte", [] { return variables_only("abcd", "e"); }, 2,
+      {"abcd=e needs 1 padding byte", variables_only("abcd", "e"), 2,
        kLabel + words({0x02000010, 1}) + std::string("abcd\0e\0\0", 8) + empty_control},
-      {"A A B A", aaba_board, 2,
+      {"A A B A", aaba_board(), 2,
        kLabel + words({0x02000008, 0, 12 + 32 + 3 * 64, 4, 2}) + aaba_classes + aaba_devices[0] +
            words({2}) + aaba_devices[2] + words({1}) + aaba_devices[3] + words({1}) + aaba_high},
-      {"A A B A", aaba_board, 1,
+      {"A A B A", aaba_board(), 1,
        words({0x01000000 | (12 + 32 + 4 * 60), 4, 2}) + aaba_classes + aaba_devices[0] +
            aaba_devices[1] + aaba_devices[2] + aaba_devices[3] + aaba_high},
-      {"example with a linker", example_board, 2,
+      {"example with a linker", example_board(), 2,
        kLabel + words({0x02000050, 3}) + example_variables + words({12 + 80 + 6 * 64, 6, 5}) +
            example_classes + example_v2_groups + example_high},
-      {"example with a linker", example_board, 1,
+      {"example with a linker", example_board(), 1,
        words({0x01000000 | (12 + 80 + 6 * 60), 6, 5}) + example_classes + example_v1_devices +
            example_high},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.board) + ", version " + std::to_string(c.version));
     Status status = 1;
-    EXPECT_EQ(written(c.model(), c.version, &status), c.expected);
+    EXPECT_EQ(written(c.model, c.version, &status), c.expected);
     EXPECT_EQ(status, kStatusOk);
   }
 }
