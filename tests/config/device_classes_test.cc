@@ -162,5 +162,30 @@ TEST(DeviceClass, LooksUpAndResolvesClassIds) {
   }
 }
 
+// Invariants of both tables that a mistyped row in a family no other test uses would break.
+TEST(FamilyTable, RowsAreConsistent) {
+  for (int version : {0, 2, 3, 255}) {
+    EXPECT_EQ(&family_table_for(static_cast<std::uint8_t>(version)), &family_table_v2());
+  }
+  EXPECT_EQ(&family_table_for(1), &family_table_v1());
+  for (const FamilyTable* table : {&family_table_v1(), &family_table_v2()}) {
+    for (const FamilyRow& row : *table) {
+      if (row.type_name[0] == '\0') continue;  // a placeholder
+      SCOPED_TRACE(row.type_name);
+      EXPECT_EQ(std::strlen(row.type_name), row.full_length);
+      EXPECT_LE(row.prefix_length, row.literal_length);
+      EXPECT_LE(row.literal_length, row.full_length);
+      EXPECT_TRUE(row.size == 0 ? row.class_count == 1 : row.class_count >= 16);
+    }
+  }
+  // Version 1 keeps placeholders and repeated rows at fixed positions.
+  const FamilyTable& v1 = family_table_v1();
+  for (int placeholder : {0, 4, 16, 24}) EXPECT_STREQ(v1[placeholder].type_name, "");
+  for (auto [repeat, original] : {std::pair{14, 13}, {18, 17}, {22, 20}, {23, 21}}) {
+    EXPECT_STREQ(v1[repeat].type_name, v1[original].type_name);
+    EXPECT_EQ(v1[repeat].high_level_base, v1[original].high_level_base);
+  }
+}
+
 }  // namespace
 }  // namespace kvr
