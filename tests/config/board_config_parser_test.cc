@@ -250,10 +250,9 @@ TEST(ParseBoardConfig, ExampleFileInEveryLayout) {
   for (char c : std::string(kExample)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   expect_example_model(parse_text(crlf, 2));
   std::istringstream tokens(
-      "[vorta_ecommode] yes [vorta_tclk_program] 'automatic' [vorta_ecom_port] 0x240 \"cpu_a\" "
-      "qv740k82XX \"LINK\" spl { \"dsp_1\" QV740K42xx \"dsp_2\" BYPASS008 } { } { \"arm\" QVARM9xx "
-      "} "
-      "{ } \"cpu_b\" QVARM9xx");
+      "[vorta_ecommode] yes [vorta_tclk_program] 'automatic' [vorta_ecom_port] 0x240 "
+      "\"cpu_a\" qv740k82XX \"LINK\" spl { \"dsp_1\" QV740K42xx \"dsp_2\" BYPASS008 } "
+      "{ } { \"arm\" QVARM9xx } { } \"cpu_b\" QVARM9xx");
   std::string free_form = ";cfg-2.0\n";
   for (std::string token; tokens >> token;) free_form += "\t " + token + " ;x\n\n";
   Parsed parsed = parse_text(free_form, 2);
