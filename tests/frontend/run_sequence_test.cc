@@ -209,17 +209,6 @@ TEST(OperatingSystemReportTest, EveryCode) {
   }
 }
 
-TEST(RunSequenceTest, HelpAndInformationEndTheRunWithStatusZero) {
-  FakeScanLibrary library;
-  for (const auto& words : std::vector<std::vector<std::string>>{
-           {}, {"-h"}, {"/?"}, {"-v"}, {"-vh"}, {"-i"}, {"-vi"}}) {
-    RunOutcome result = run(library, words);
-    EXPECT_EQ(result.exit_status, 0);
-    EXPECT_EQ(result.errors, "");
-    EXPECT_EQ(result.out.substr(0, 1), "\n");
-  }
-}
-
 TEST(RunSequenceTest, ExtraOptionsFailureTakesTheAbortPath) {
   testing::TempDir folder;
   const std::string config = folder.file("b.cfg");
