@@ -1,0 +1,37 @@
+// A board configuration file of arbitrary text. The first byte chooses the version (bit 0: 2 when
+// clear, 1 when set) and the verbose echo (bit 1); the rest is the file.
+//
+// Beyond "no crash": the status is one the parser may return, and a successful parse gives a
+// model that keeps the path rules, recomputed from each path's order alone; that model is written
+// in both versions, recognised as a database of its version, and analysed back to its counts.
+#include <set>
+
+#include "database/file_kind.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kvr;
+  if (size == 0) return 0;
+  static const std::set<Status> kParserStatuses = {0,    -248, -354, -356, -361, -362, -363,
+                                                   -364, -365, -370, -372, -373, -374, -375,
+                                                   -380, -381, -383, -384, -386, -390, -391};
+  const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+  const testing::Parsed parsed = testing::parse_text(text, (data[0] & 1) ? 1 : 2, data[0] & 2);
+  KVR_REQUIRE(kParserStatuses.count(parsed.status) == 1);
+  if (parsed.status != 0) return 0;
+  KVR_REQUIRE(testing::path_rule_broken(parsed.model).empty());
+  for (std::uint8_t version : {std::uint8_t{1}, std::uint8_t{2}}) {
+    Status status = 0;
+    const std::string bytes = testing::write_bytes(parsed.model, version, &status);
+    if (status != 0) continue;  // a section too large
+    std::uint16_t kind = 0;
+    std::uint8_t found = 0;
+    KVR_REQUIRE(recognise_file_kind(testing::stream_with(bytes).get(), &kind, &found) == 0);
+    KVR_REQUIRE(kind == 1 && found == version);
+    const testing::Analysed analysed = testing::analyse_bytes(bytes, version);
+    KVR_REQUIRE(analysed.status == 0);
+    const std::string count = std::to_string(parsed.model.device_count) + ".\n";
+    KVR_REQUIRE(analysed.dump.find("The number of devices is " + count) != std::string::npos);
+  }
+  return 0;
+}

@@ -1,0 +1,196 @@
+// The configuration parser through its seam: a text in, a status with its line number and the
+// board model out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/harness.h"
+
+namespace kvr {
+namespace {
+
+using testing::parse_text;
+using testing::Parsed;
+
+struct Case {
+  int version;
+  std::string text;
+  Status status;
+  std::uint32_t line;
+};
+
+const std::string kLabel = ";CFG-2.0\n";
+
+TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
+  const std::string name32(32, 'n');
+  const std::string string4096 = "'" + std::string(4094, 's') + "'";
+  const std::string string4097 = "'" + std::string(4095, 's') + "'";
+  const std::vector<Case> cases = {
+      // Labels, lines, blanks and comments.
+      {2, "", -354, 0},
+      {1, "", 0, 0},
+      {2, ";cfg-2.0 and more", 0, 1},
+      {2, " ;CFG-2.0\n", -248, 1},
+      {2, ";CFG-2.", -248, 1},
+      {2, kLabel + "; only\n\n \t; comments\n", 0, 4},
+      {1, "\"a\" DBM\r\n\"b\" DBM\r\n", 0, 2},
+      {1, "\"a\" DBM \x0b", -370, 1},
+      {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
+      {1, "; " + std::string(4132, 'x') + "\n\"a\" ?", -383, 2},
+      {1, "; " + std::string(4133, 'x') + "\n", -356, 1},
+      {1, std::string(65536, '\n') + "\"a\" ?", -383, 1},
+      // Configure variables.
+      {2, kLabel + "[" + name32 + "] 1", 0, 2},
+      {2, kLabel + "[" + name32 + "n] 1", -361, 2},
+      {2, kLabel + "[" + name32 + "", -361, 2},
+      {2, kLabel + "[] 1", -362, 2},
+      {2, kLabel + "[1a] 1", -363, 2},
+      {2, kLabel + "[_a] 1", -363, 2},
+      {2, kLabel + "[a b] 1", -363, 2},
+      {2, kLabel + "[a-b] 1", -363, 2},
+      {2, kLabel + "[ab", -363, 2},
+      {2, kLabel + "[a_1] 1\n[A_1] 2", -364, 3},
+      {2, kLabel + "[a]\n\n  1", 0, 4},
+      {2, kLabel + "[a]\n[b] 1", -365, 3},
+      {2, kLabel + "[a] ; no value", -354, 2},
+      {2, kLabel + "[a] 0x\n[b] 0\n[c] 0XaBc\n[d] 0x12345678\n[e] 012345670", 0, 6},
+      {2, kLabel + "[a] 12345678\n[b] yes\n[c] Zero\n[d] negate\n[e] 1;2", 0, 6},
+      {2, kLabel + "[a] 0x123456789", -365, 2},
+      {2, kLabel + "[a] 0x12g", -365, 2},
+      {2, kLabel + "[a] 0123456701", -365, 2},
+      {2, kLabel + "[a] 08", -365, 2},
+      {2, kLabel + "[a] 123456789", -365, 2},
+      {2, kLabel + "[a] 1a", -365, 2},
+      {2, kLabel + "[a] 1 2", -365, 2},
+      {2, kLabel + "[a] -1", -365, 2},
+      {2, kLabel + "[a] maybe", -365, 2},
+      {2, kLabel + "[a] 'x' ; c\n[b] ''\n[c] ';'\n[d] 'a\\1'\n[e] 'x'\t \r\n", 0, 6},
+      {2, kLabel + "[a] " + string4096, 0, 2},
+      {2, kLabel + "[a] " + string4097, -365, 2},
+      {2, kLabel + "[a] 'x' y", -365, 2},
+      {2, kLabel + "[a] 'x", -365, 2},
+      {2, kLabel + "[a] 'a\\0'", -365, 2},
+      {2, kLabel + "[a] 'x' \r; c", -365, 2},
+      // Device names.
+      {2, kLabel + "\"abcdefgh\" DBM \"a_1\"DBM", 0, 2},
+      {2, kLabel + "\"Zz_9\" DBM \"abcdefghi\" DBM", -375, 2},
+      {2, kLabel + "\"\" DBM", -372, 2},
+      {2, kLabel + "\"1a\" DBM", -373, 2},
+      {2, kLabel + "\"a-b\" DBM", -373, 2},
+      {2, kLabel + "\"ab\n\" DBM", -373, 2},
+      {2, kLabel + "a DBM", -370, 2},
+      {2, kLabel + "{ \"a\" DBM }", -391, 2},
+      {2, kLabel + "\"Cpu_A\" DBM\n\"cpu_a\" DBM", -374, 3},
+      {2, kLabel + "\"a\"\n; the end", -354, 3},
+      // Class IDs on the main path.
+      {2, kLabel + "\"a\" " + std::string(33, 'Q'), -384, 2},
+      {2, kLabel + "\"a\" NOPE", -381, 2},
+      {1, "\"a\" NOPE", -383, 1},
+      {1, "\"a\" GENERIC01F", -383, 1},
+      {2, kLabel + "\"a\" DBM{", -383, 2},
+      {2, kLabel + "\"a\" GENERIC1", -383, 2},
+      {2, kLabel + "\"a\" BYPASS8", -383, 2},
+      {2, kLabel + "\"a\" BYPASS000", -390, 2},
+      {2, kLabel + "\"a\" BYPASS401", -390, 2},
+      {2, kLabel + "\"a\" GENERIC000", -390, 2},
+      {2, kLabel + "\"a\" ASP123", -386, 2},
+      {2, kLabel + "\"a\" ASP12", -383, 2},
+      {2, kLabel + "\"a\" QV740WKZ1", -383, 2},
+      {2, kLabel + "\"a\" QV741", -381, 2},
+      {1, "\"a\" QV741", -383, 1},
+      // Linkers and their four groups.
+      {2, kLabel + "\"l\" SPL {}{}{}{}", 0, 2},
+      {2, kLabel + "\"l\" SPL{}{}{}{}", -383, 2},
+      {2, kLabel + "\"l\" SPL {}{}{}", -354, 2},
+      {2, kLabel + "\"l\" SPL {}{}{}{}{}", -391, 2},
+      {2, kLabel + "\"l\" SPL\nx", -391, 3},
+      {2, kLabel + "\"l\" SPL { \"b\" BYPASS8 \"c\" GENERIC1F } {}{}{}", 0, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" SPL } {}{}{}", -380, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" ASP123 } {}{}{}", -380, 2},
+      {1, "\"l\" SPL { \"b\" ASP123 } {}{}{}", -383, 1},
+      {2, kLabel + "\"l\" SPL { [a] 1 } {}{}{}", -370, 2},
+      {2, kLabel + "\"l\" SPL { { } {}{}{}", -391, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" DBM", -354, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" DBM} {}{}{}", -383, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" BYPASS000 } {}{}{}", -390, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" NOPE } {}{}{}", -381, 2},
+      {2, kLabel + "\"l\" SPL { \"b\" \"c\" } {}{}{}", -381, 2},
+      {2, kLabel + "\"l\" SPL { \"l\" DBM } {}{}{}", -374, 2},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = parse_text(c.text, static_cast<std::uint8_t>(c.version));
+    EXPECT_EQ(parsed.status, c.status) << c.text.substr(0, 60);
+    EXPECT_EQ(parsed.line, c.line) << c.text.substr(0, 60);
+  }
+  // The verbose echo shows each line as it is read, a CR LF line end as LF.
+  EXPECT_EQ(parse_text(";CFG-2.0\r\n\r\n\"a\" DBM", 2, true).echo,
+            "000001 ;CFG-2.0\n000002 \n000003 \"a\" DBM");
+}
+
+// One device of each family on the main path: what its class ID gives the model.
+TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
+  struct Family {
+    int version;
+    const char* class_id;
+    std::uint32_t ir, high_level, class_count, size;
+  };
+  const std::vector<Family> families = {
+      {2, "GENERIC01F", 0x1F, 0x101F, 16, 0x1400},
+      {2, "bypass400", 0x400, 0x2400, 1, 0},
+      {2, "DBM", 8, 0x3100, 1, 0},
+      {2, "QV760M56ABC", 8, 0x5ABC, 16, 0x1400},
+      {2, "QV760M14x01", 8, 0x6000, 16, 0x1400},
+      {2, "QV740WK91", 8, 0x7001, 16, 0x1400},
+      {2, "QV740K2F", 8, 0x710F, 16, 0x1400},
+      {2, "QV740K8x", 8, 0x7200, 16, 0x1400},
+      {2, "QV740K61", 8, 0x7301, 16, 0x8300},
+      {2, "QVARM702", 4, 0x8002, 16, 0x1400},
+      {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},
+      {2, "QV740K75A", 8, 0x900A, 16, 0x1400},
+      {2, "QV740K72x", 8, 0x9100, 16, 0x1400},
+      {2, "QV740K7310", 38, 0x9210, 32, 0x1400},
+      {2, "QV740K7601", 38, 0x9301, 32, 0x1400},
+      {2, "QV740K823", 8, 0xA003, 32, 0x1400},
+      {2, "QV740K8233", 8, 0xA133, 32, 0x1400},
+      {2, "QV740K8801", 38, 0xA201, 32, 0x1400},
+      {2, "QV740K4751", 8, 0xB001, 16, 0x1400},
+      {2, "QV740K4712", 46, 0xB102, 16, 0x1400},
+      {2, "QV740K4353", 8, 0xB203, 16, 0x1400},
+      {2, "QV740K4314", 46, 0xB304, 16, 0x1400},
+      {2, "QV740K42A5", 38, 0xB4A5, 16, 0x1400},
+      {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400},
+      {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400},
+      {1, "BYPASS08", 8, 0x008, 1, 0},
+      {1, "DBM", 8, 0x800, 16, 0x1400},
+      {1, "QV760M5612F", 8, 0xB2F, 16, 0x1400},
+      {1, "QV760M14003", 8, 0xB03, 16, 0x1400},
+      {1, "QV740WK9x", 8, 0x900, 16, 0x1400},
+      {1, "QV740K2A", 8, 0x20A, 16, 0x1400},
+      {1, "QV740K8x", 8, 0x300, 16, 0x1400},
+      {1, "QV740K6x", 8, 0x500, 16, 0x8300},
+      {1, "QV780T11", 4, 0x801, 16, 0x1400},
+      {1, "QVARM925", 4, 0x805, 16, 0x1400},
+      {1, "QVARM92Z", 4, 0x800, 16, 0x1400},
+      {1, "QV740K712", 8, 0x612, 16, 0x1400},
+      {1, "QV740K7301", 38, 0xD01, 32, 0x1400},
+      {1, "QV740K801", 8, 0x701, 16, 0x1400},
+      {1, "QV740K8802", 38, 0xE02, 32, 0x1400},
+      {1, "QV740K4x", 8, 0x400, 16, 0x1400},
+      {1, "QV740K41x", 46, 0xF00, 16, 0x1400},
+  };
+  for (const Family& f : families) {
+    const std::string text = f.version == 2 ? kLabel : "";
+    const Parsed parsed =
+        parse_text(text + "\"d\" " + f.class_id, static_cast<std::uint8_t>(f.version));
+    ASSERT_EQ(parsed.status, 0) << f.class_id;
+    EXPECT_EQ(parsed.model.devices[0].mainIR, f.ir) << f.class_id;
+    EXPECT_EQ(parsed.model.device_classes[0], f.high_level) << f.class_id;
+    ASSERT_EQ(parsed.model.class_count, f.class_count) << f.class_id;
+    EXPECT_EQ(parsed.model.classes.back().rev, f.class_count - 1) << f.class_id;
+    EXPECT_EQ(parsed.model.classes.back().size, f.size) << f.class_id;
+  }
+}
+
+}  // namespace
+}  // namespace kvr

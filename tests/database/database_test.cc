@@ -1,0 +1,235 @@
+// The database seams: the bytes the writer produces, the kind the recogniser reads from the first
+// bytes, and the analyser's status and dump.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "database/database_writer.h"
+#include "database/file_kind.h"
+#include "support/harness.h"
+
+namespace kvr {
+namespace {
+
+using testing::analyse_bytes;
+using testing::parse_text;
+using testing::words;
+using testing::write_bytes;
+using namespace std::string_literals;
+
+std::string name_field(const std::string& name) {
+  return name + std::string(8 - name.size(), '\0');
+}
+
+BoardModel parsed(const std::string& text) {
+  testing::Parsed p = parse_text(text, text.rfind(";CFG", 0) == 0 ? 2 : 1);
+  EXPECT_EQ(p.status, 0) << text;
+  return std::move(p.model);
+}
+
+TEST(DatabaseTest, TheWriterLaysOutEachSection) {
+  struct Case {
+    std::string text;
+    int version;
+    std::string bytes;
+  };
+  const std::string dbm_class = words({0, 0, 0, 0});
+  const std::vector<Case> cases = {
+      {"", 1, words({0x0100000C, 0, 0})},
+      {";CFG-2.0", 2, ";DAT-2.0" + words({0x02000008, 0, 12, 0, 0})},
+      {";CFG-2.0\n[a] 1", 2, ";DAT-2.0" + words({0x0200000C, 1}) + "a\0001\0"s + words({12, 0, 0})},
+      {";CFG-2.0\n[ab] 1", 2,
+       ";DAT-2.0" + words({0x02000010, 1}) + "ab\0001\0\0\0\0"s + words({12, 0, 0})},
+      {"[a] 1\n\"abcdefgh\" DBM", 1,
+       words({0x01000000 + 12 + 256 + 60, 1, 16}) +
+           [] {
+             std::string classes;
+             for (std::uint32_t rev = 0; rev < 16; ++rev) classes += words({rev, 0x1400, 0, 0});
+             return classes;
+           }() +
+           words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0}) + words({0x800}) + "abcdefgh"},
+      // Main-path devices of one family share a group; a linker and the devices of its sub-paths
+      // each open one of their own.
+      {";CFG-2.0\n\"a\" DBM \"b\" DBM \"c\" BYPASS008 \"d\" DBM \"l\" SPL {\"e\" DBM } {} {} {}", 2,
+       ";DAT-2.0" + words({0x02000008, 0, 0x00000000 + 12 + 16 * 3 + 64 * 5, 6, 3}) + dbm_class +
+           dbm_class + dbm_class + words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 32, 4, 2}) +
+           words({3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 8, 16, 2, 16, 2, 1}) +
+           words({4, 0, 3, 0, 0, 0, 0, 0, 0, 0, 8, 24, 3, 8, 1, 1}) +
+           words({5, 2, 4, 0, 0, 1, 6, 0, 0, 0, 8, 32, 4, 0, 0, 1}) +
+           words({6, 0, 0, 5, 0, 0, 0, 0, 0, 0, 8, 0, 0, 1, 1, 1}) + words({0x3100}) +
+           name_field("a") + words({0x3100}) + name_field("b") + words({0x2008}) + name_field("c") +
+           words({0x3100}) + name_field("d") + words({0x3000}) + name_field("l") + words({0x3100}) +
+           name_field("e")},
+  };
+  for (const Case& c : cases) {
+    Status status = -1;
+    EXPECT_EQ(write_bytes(parsed(c.text), static_cast<std::uint8_t>(c.version), &status), c.bytes)
+        << c.text;
+    EXPECT_EQ(status, 0) << c.text;
+  }
+}
+
+TEST(DatabaseTest, SectionsPastTheSizeLimitAreRefused) {
+  // 4093 variables of 4099 bytes make S1 0xFFFFFF before its padding, one byte too many after.
+  BoardModel big_variables;
+  big_variables.variable_count = 4093;
+  big_variables.variables.assign(4093, ConfigVariable{"n", std::string(4096, 'v')});
+  Status status = 0;
+  EXPECT_EQ(write_bytes(big_variables, 2, &status), ";DAT-2.0");  // the label alone
+  EXPECT_EQ(status, -223);
+  big_variables.variables.pop_back();
+  big_variables.variable_count = 4092;
+  EXPECT_EQ(write_bytes(big_variables, 2, &status).size(), 8 + 8 + 4092 * 4099 + 12u);
+  EXPECT_EQ(status, 0);
+
+  BoardModel many_devices;  // the limit applies to the ungrouped size
+  many_devices.device_count = (0xFFFFFF - 12) / 64 + 1;
+  EXPECT_EQ(write_bytes(many_devices, 2, &status), ";DAT-2.0" + words({8, 0}));
+  EXPECT_EQ(status, -223);
+  many_devices.device_count = (0xFFFFFF - 12) / 60 + 1;
+  EXPECT_EQ(write_bytes(many_devices, 1, &status), "");
+  EXPECT_EQ(status, -223);
+}
+
+// A failed write or seek stops the writer at once: the file holds what was written before it,
+// never the version tag, which is written last.
+TEST(DatabaseTest, FailedWritesAndSeeksStopTheWriter) {
+  const BoardModel model = parsed(";CFG-2.0\n[a] 'x'\n\"a\" DBM \"b\" DBM");
+  const std::string good = write_bytes(model, 2);
+  struct Case {
+    int version;
+    std::size_t failing_write, failing_seek;
+    Status status;
+  };
+  const std::vector<Case> cases = {
+      {2, 0, 99, -135}, {2, 7, 99, -135},  {2, 8, 99, -136},  {2, 20, 99, -136}, {2, 90, 99, -136},
+      {1, 0, 99, -136}, {2, 999, 0, -136}, {2, 999, 1, -136}, {2, 999, 2, -136}, {1, 999, 1, -136},
+  };
+  for (const Case& c : cases) {
+    testing::FailingStream state;
+    state.failing_write = c.failing_write;
+    state.failing_seek = c.failing_seek;
+    auto stream = state.open();
+    EXPECT_EQ(write_board_database(model, stream.get(), static_cast<std::uint8_t>(c.version)),
+              c.status)
+        << c.failing_write << " " << c.failing_seek;
+    if (c.version == 2 && c.failing_seek < 2 && state.bytes.size() > 11) {
+      EXPECT_EQ(state.bytes[11], '\0');
+    }
+    if (c.version == 2 && c.failing_write <= 20) {
+      std::string expected = good.substr(0, c.failing_write);
+      if (expected.size() > 11) expected[11] = '\0';
+      EXPECT_EQ(state.bytes, expected) << c.failing_write;
+    }
+  }
+}
+
+TEST(DatabaseTest, TheRecogniserReadsTheFirstBytes) {
+  struct Case {
+    std::string bytes;
+    Status status;
+    std::uint16_t kind;
+    std::uint8_t version;
+  };
+  const std::vector<Case> cases = {
+      {";DAT-2.0" + words({0x02000008}), 0, 1, 2},
+      {";dat-2.0" + words({0x0200FFFF}), 0, 1, 2},
+      {";DAT-2.0" + words({0x01000008}), -240, 9, 9},
+      {";DAT-2.0\x08", -135, 9, 9},
+      {";CFG-2.0", 0, 0, 2},
+      {";Cfg-2.0 and more", 0, 0, 2},
+      {"abc\x01"
+       "efgh",
+       0, 1, 1},
+      {"abcdefgh", 0, 0, 1},
+      {"12345", -135, 9, 9},
+  };
+  for (const Case& c : cases) {
+    auto stream = testing::stream_with(c.bytes);
+    std::uint16_t kind = 9;
+    std::uint8_t version = 9;
+    EXPECT_EQ(recognise_file_kind(stream.get(), &kind, &version), c.status) << c.bytes;
+    EXPECT_EQ(kind, c.kind) << c.bytes;
+    EXPECT_EQ(version, c.version) << c.bytes;
+    if (c.status == 0) {
+      EXPECT_EQ(std::ftell(stream.get()), 0) << c.bytes;
+    }
+  }
+}
+
+TEST(DatabaseTest, TheAnalyserDumpsEveryField) {
+  const std::string v2 = write_bytes(parsed(";CFG-2.0\n[Ab] 'Q'\n\"Dev\" DBM \"e\" DBM"), 2);
+  EXPECT_EQ(analyse_bytes(v2, 2).dump,
+            "The file format is version 2.\nThe label is 8 bytes.\n"
+            "The first header and variable section is 16 bytes.\nThe number of variables is 1.\n\n"
+            "  Variable 0\n    name  = [ab]\n    value = 'q'\n\nThe padding is 1 bytes.\n"
+            "The second header and control section is 92 bytes.\nThe number of classes is 1.\n\n"
+            "  Class 0\n    rev  = 0x0\n    size = 0x0\n    addr = 0x0\n    who  = 0x0\n\n"
+            "The number of devices is 2.\n\n  Device 0\n    dev_id    = 0x1\n"
+            "    cls_id    = 0x0\n    prior     = 0x0\n    parent    = 0x0\n    subpath   = 0x0\n"
+            "    connect   = 0x0\n    sub_id[0] = 0x0\n    sub_id[1] = 0x0\n    sub_id[2] = 0x0\n"
+            "    sub_id[3] = 0x0\n    mainIR    = 0x8\n    preIR     = 0x0\n    preDR     = 0x0\n"
+            "    posIR     = 0x8\n    posDR     = 0x1\n    dev_count = 0x2\n\n"
+            "The high-level section's device count is 2.\n\n  Device 0\n    name  = \"dev\"\n"
+            "    class = 0x3100\n  Device 1\n    name  = \"e\"\n    class = 0x3100\n");
+  const std::string v1 = write_bytes(parsed("\"a\" BYPASS1F"), 1);
+  const std::string dump = analyse_bytes(v1, 1).dump;
+  EXPECT_TRUE(dump.starts_with(
+      "The file format is version 1.\nThe second header and control section is 88 bytes.\n"
+      "The number of classes is 1.\n\n"))
+      << dump;
+  EXPECT_TRUE(dump.ends_with(
+      "    posIR     = 0x0\n    posDR     = 0x0\n\nThe high-level section's device count is "
+      "1.\n\n  Device 0\n    name  = \"a\"\n    class = 0x1f\n"))
+      << dump;
+  EXPECT_EQ(analyse_bytes(v2, 2, false).dump, "");
+}
+
+TEST(DatabaseTest, TheAnalyserRefusesWhatItCannotRead) {
+  const std::string head = ";DAT-2.0" + words({0x02000008});
+  const std::string control = words({0x0000000C, 0, 0});
+  const std::string device = words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0});
+  const std::string v1_file = words({0x0100000C + 60, 1, 0}) + device + words({7}) + "name0000";
+  // A first section of `count` variables, padded as the writer pads it, then an empty control
+  // section.
+  auto with_variables = [&](const std::string& variables, std::uint32_t count) {
+    const std::uint32_t size = static_cast<std::uint32_t>(8 + variables.size());
+    const std::uint32_t padding = (4 - size % 4) % 4;
+    return ";DAT-2.0" + words({0x02000000 + size + padding, count}) + variables +
+           std::string(padding, '\0') + control;
+  };
+  struct Case {
+    std::string bytes;
+    int version;
+    Status status;
+  };
+  const std::vector<Case> cases = {
+      {head + words({0}) + control, 2, 0},
+      {";DAT-2.0" + words({0xFF000008, 0}) + words({0xFF00000C, 0, 0}), 2, 0},
+      {";DAT-2.0" + words({0x02000000, 0}) + control, 2, -225},
+      {head + words({0}) + words({0x01000000, 0, 0}), 2, -225},
+      {with_variables(std::string(32, 'n') + "\0v\0"s, 1), 2, 0},
+      {with_variables(std::string(33, 'n') + "\0v\0"s, 1), 2, -225},
+      {with_variables("n\0"s + std::string(4096, 'v') + '\0', 1), 2, 0},
+      {with_variables("n\0"s + std::string(4097, 'v') + '\0', 1), 2, -225},
+      {";DAT-2.0" + words({0x02000008, 1}) + "n\0v\0"s + control, 2, 0},  // padding wraps
+      {head + words({0}) + words({12, 2, 0}) + device + words({0}), 2, -135},
+      {head + words({0}) + words({12, 1, 0}) + device + words({1}), 2, -135},
+      {head + words({0}) + control.substr(0, 11), 2, -135},
+      {head + words({0}), 2, -135},
+      {";DAT-2.0" + words({0x02000010, 1}) + "n\0v\0"s, 2, -135},
+      {v1_file, 1, 0},
+      {v1_file.substr(0, v1_file.size() - 1), 1, -135},
+      {v1_file.substr(0, 60), 1, -135},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(analyse_bytes(c.bytes, static_cast<std::uint8_t>(c.version)).status, c.status)
+        << c.bytes.size();
+  }
+  EXPECT_NE(analyse_bytes(cases[8].bytes, 2).dump.find("The padding is 4294967292 bytes.\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace kvr

@@ -1,0 +1,169 @@
+// The test doubles of harness.h: the chosen library, the allocation switch and the failing stream.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "support/harness.h"
+
+namespace kvr::testing {
+namespace {
+
+void copy_into(const std::string& text, char* buffer, std::uint32_t capacity) {
+  const std::size_t length = std::min<std::size_t>(text.size(), capacity - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+}
+
+std::string record(const ControllerRecord& c) {
+  return " " + std::to_string(c.kind) + " " + std::to_string(c.capacity) + "\n";
+}
+
+}  // namespace
+
+Status FakeLibrary::SMG_Version(ControllerRecord& controller) {
+  calls += "version" + record(controller);
+  if (version_status == 0) copy_into(version_text, controller.text, controller.capacity);
+  return version_status;
+}
+
+Status FakeLibrary::SMG_OsInform(ControllerRecord& controller) {
+  calls += "os" + record(controller);
+  controller.result = system_code;
+  copy_into(system_text, controller.text, controller.capacity);
+  return 0;
+}
+
+Status FakeLibrary::SMG_ErrorInform(ErrorRecord& error, ControllerRecord& c) {
+  if (error.request == 0) {
+    calls += "release\n";
+    return 0;
+  }
+  const bool zeros = c.word_0 == 0 && c.word_36 == 0 && c.text == nullptr && c.value_100 == 0;
+  calls += "explain " + std::to_string(error.value) + (zeros ? "" : " nonzero") + record(c);
+  error.no_source_text = "No source.\n";
+  if (lookup_status != 0) return lookup_status;
+  error.origin = origin;
+  error.title = title;
+  error.title_present = title != nullptr;
+  error.explanation = explanation;
+  error.explanation_present = explanation != nullptr;
+  return 0;
+}
+
+Status FakeLibrary::SMG_LoadBoardData(const char* file_name, std::uint32_t mode,
+                                      BoardDataHandle* handle, std::uint32_t*) {
+  calls += std::string("load ") + file_name + " " + std::to_string(mode) + "\n";
+  if (load_status == 0) *handle = std::malloc(16);
+  return load_status;
+}
+
+Status FakeLibrary::SMG_GetConfigVariable(BoardDataHandle, const char* group, const char* name,
+                                          std::uint16_t* found, void*, void*, char* value,
+                                          std::uint32_t capacity) {
+  calls += std::string("get ") + group + " " + name + " " + std::to_string(capacity) + "\n";
+  if (get_status == 0 && variable_exists) {
+    *found = 1;
+    copy_into(variable_value, value, capacity);
+  }
+  return get_status;
+}
+
+Status FakeLibrary::SMG_UnloadBoardData(BoardDataHandle* handle) {
+  calls += "unload\n";
+  if (!unload_keeps_handle) {
+    std::free(*handle);
+    *handle = nullptr;
+  }
+  return unload_status;
+}
+
+// The one mutable global of the tests: replaced allocation functions can reach nothing else.
+struct AllocationSwitch {
+  bool armed = false, refused = false;
+  std::size_t remaining = 0;
+} g_allocation;
+
+AllocationFailureAfter::AllocationFailureAfter(std::size_t successful_allocations) {
+  g_allocation = {true, false, successful_allocations};
+}
+AllocationFailureAfter::~AllocationFailureAfter() {
+  g_allocation.armed = false;
+}
+bool AllocationFailureAfter::refused_any() {
+  return g_allocation.refused;
+}
+
+UniqueFile FailingStream::open() {
+  cookie_io_functions_t functions{};
+  functions.write = [](void* cookie, const char* data, std::size_t size) -> ssize_t {
+    auto& s = *static_cast<FailingStream*>(cookie);
+    std::size_t done = 0;
+    for (; done < size && s.writes++ < s.failing_write; ++done) {
+      if (s.position >= s.bytes.size()) s.bytes.resize(s.position + 1);
+      s.bytes[s.position++] = data[done];
+    }
+    return static_cast<ssize_t>(done);
+  };
+  functions.seek = [](void* cookie, off64_t* offset, int whence) {
+    auto& s = *static_cast<FailingStream*>(cookie);
+    if (s.seeks++ >= s.failing_seek) return -1;
+    const std::size_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? s.position
+                                                  : s.bytes.size();
+    s.position = base + static_cast<std::size_t>(*offset);
+    *offset = static_cast<off64_t>(s.position);
+    return 0;
+  };
+  UniqueFile file(fopencookie(this, "wb", functions));
+  if (!file || std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0) {
+    throw std::runtime_error("cannot make a failing stream");
+  }
+  return file;
+}
+
+}  // namespace kvr::testing
+
+// Every form of the non-aligned allocation functions, so that none of them is left to a runtime
+// (such as a sanitizer's) that allocates in its own way.
+void* operator new(std::size_t size) {
+  auto& s = kvr::testing::g_allocation;
+  if (s.armed && s.remaining-- == 0) {
+    s.refused = true;
+    s.remaining = 0;
+    throw std::bad_alloc();
+  }
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+  return operator new(size, nothrow);
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+  std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+  std::free(memory);
+}
