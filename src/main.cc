@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "frontend/run_sequence.h"
-#include "scanlib/builtin_library.h"
+#include "library/builtin_library.h"
 
 int main(int argc, char** argv) {
   kvr::BuiltinScanLibrary library;

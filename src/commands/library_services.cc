@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "config/text_compare.h"
+#include "base/ascii.h"
 
 namespace kvr {
 namespace {

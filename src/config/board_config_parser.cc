@@ -1,51 +1,3 @@
-// The board configuration file, as this parser reads it.
-//
-// Lines. A text file read one line at a time; a line holds at most 4134 characters before its
-// newline (-356 otherwise), the last line may lack the newline, and a CR right before a LF is
-// dropped. Lines are numbered from 1 in 16 bits and the number wraps; errors name the line that
-// holds the offending token, or the last line when the file ends too early (-354).
-//
-// Blanks and comments. Space, tab, LF and CR are blanks; every other byte, control characters
-// included, belongs to a token. Wherever the next token is looked for, ';' starts a comment that
-// runs to the end of the line. Between any two tokens any mix of blanks, comments and line ends
-// may stand, so a value may start on a later line than its name, a class ID on a later line than
-// its device name, and braces may stand anywhere.
-//
-// Label. A version 2 file starts, in column 1 of line 1, with the eight characters ";CFG-2.0",
-// letter case ignored; the rest of that line is a comment (-248 for any other first line, -354 for
-// an empty file). A version 1 file has no label and may be empty.
-//
-// Statements, in any order. A '[' starts a configure variable, anything else a device.
-//   [name] value   The name sits directly between the brackets: 1 to 32 characters, a letter and
-//                  then letters, digits or '_'; unique in the file with letter case ignored; kept
-//                  as written (-361 .. -364). The value is a boolean word (POSITIVE ASSERT TRUTH
-//                  TRUE HIGH YES ONE / NEGATIVE NEGATE FALSE LOW NOT NO ZERO, any case), "0x"
-//                  and up to 8 hex digits, '0' and up to 8 octal digits, 1 to 8 decimal digits,
-//                  or a single-quoted string of at most 4096 characters with its quotes, holding
-//                  no "\0" (-365). An unquoted value ends at ';', CR, LF or the line end, less
-//                  trailing spaces and tabs; a string ends at its closing quote on the same line,
-//                  and only spaces and tabs may follow it before a comment or the line end.
-//   "name" CLASS   A device: 1 to 8 characters between double quotes, a letter and then letters,
-//                  digits or '_', stored lower case and unique (-370 .. -375; a '{' here is
-//                  -391). The class ID runs to the next blank, ';' or line end, at most 32
-//                  characters (-384), and is looked up upper-cased in the family class table of
-//                  the file's version (-381, -383). On the main path it must have the full length
-//                  the table shows; inside a linker group a bypass or generic ID may carry fewer
-//                  digits. Devices stand in scan-path order, from TDI to TDO.
-//   "name" SPL     A scan-path linker, followed by exactly four groups "{ devices }" that hold its
-//                  sub-paths 0 to 3 (-391 where a group must open, -354 when the file ends
-//                  inside them). A group may be empty and holds only ordinary devices: no
-//                  variable, no linker, no addressable scan port (-380).
-// An addressable scan port (version 2 "ASPaaa") is refused on the main path (-386) too.
-//
-// The model. Devices get 1-based dev_ids in file order. Every path field follows from the order:
-// preIR/preDR count the IR bits and devices before a device on its path, posIR/posDR those after
-// it (plus one each inside a linker group, for the linker's own bypass). All linkers share one
-// class record; every other family gets its block of class records with its first device.
-//
-// Scale. Each byte is read once and no step looks back over earlier entries: duplicate names are
-// found through hashed indexes, arrays grow geometrically, and the counters are 32-bit, so files
-// with more than 65536 devices or variables are read exactly.
 #include "config/board_config_parser.h"
 
 #include <array>
@@ -54,17 +6,17 @@
 #include <string>
 #include <utility>
 
+#include "base/ascii.h"
 #include "config/class_table.h"
 #include "config/config_variables.h"
 #include "config/device_classes.h"
 #include "config/model_append.h"
-#include "config/text_compare.h"
+#include "database/format.h"
+#include "database/path_rules.h"
 
 namespace kvr {
 namespace {
 
-constexpr char kLabel[] = ";CFG-2.0";
-constexpr std::size_t kLabelLength = 8;
 constexpr std::size_t kMaxClassId = 32;
 constexpr std::uint32_t kLinkerIrLength = 8;
 constexpr std::uint32_t kLinkerGroups = 4;
@@ -97,37 +49,27 @@ Status read_class_id(LineState& line, ClassId& token) {
   std::size_t length = 0;
   while (!ends_class_id(start[length])) {
     if (length == kMaxClassId) return kStatusClassTooLong;
-    char c = start[length];
-    token[length++] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    token[length] = to_upper(start[length]);
+    ++length;
   }
   token[length] = '\0';
   line.column = static_cast<std::uint16_t>(line.column + length);
   return kStatusOk;
 }
 
-// Inside a linker group every device also counts the linker's one-bit bypass after it, so the
-// totals are one larger than the group's own.
+// A group's devices are the last ones appended, from `first` on.
 void close_subpath(BoardModel& model, std::uint32_t first) {
-  const DeviceRecord& last = model.devices[model.device_count - 1];
-  const std::uint32_t total_ir = last.mainIR + last.preIR + 1;
-  const std::uint32_t total_dr = last.preDR + 2;
+  const DeviceRecord last = model.devices[model.device_count - 1];
   for (std::uint32_t id = first; id <= model.device_count; ++id) {
-    DeviceRecord& d = model.devices[id - 1];
-    d.posIR = total_ir - d.mainIR - d.preIR;
-    d.posDR = total_dr - d.preDR - 1;
+    set_trailing_fields(model.devices[id - 1], last, 1);
   }
 }
 
 // Walks the main path back from its last device; devices inside groups keep their values.
 void close_main_path(BoardModel& model, std::uint32_t tail) {
-  const DeviceRecord& last = model.devices[tail - 1];
-  const std::uint32_t total_ir = last.mainIR + last.preIR;
-  const std::uint32_t total_dr = last.preDR + 1;
-  for (std::uint32_t id = tail; id != 0;) {
-    DeviceRecord& d = model.devices[id - 1];
-    d.posIR = total_ir - d.mainIR - d.preIR;
-    d.posDR = total_dr - d.preDR - 1;
-    id = d.prior;
+  const DeviceRecord last = model.devices[tail - 1];
+  for (std::uint32_t id = tail; id != 0; id = model.devices[id - 1].prior) {
+    set_trailing_fields(model.devices[id - 1], last, 0);
   }
 }
 
@@ -194,11 +136,7 @@ Status read_linker(Parse& p, std::uint32_t row) {
   // Only now, after its groups, does the linker take its place on the main path.
   DeviceRecord& done = p.model.devices[linker - 1];
   done.mainIR = kLinkerIrLength;
-  if (done.prior != 0) {
-    const DeviceRecord& before = p.model.devices[done.prior - 1];
-    done.preIR = before.mainIR + before.preIR;
-    done.preDR = before.preDR + 1;
-  }
+  if (done.prior != 0) set_leading_fields(done, p.model.devices[done.prior - 1]);
   p.main_tail = linker;
   return kStatusOk;
 }
@@ -242,7 +180,9 @@ Status read_variable(Parse& p) {
 // comment.
 Status read_label(Parse& p) {
   if (Status status = read_line(p.line, p.source); status != kStatusOk) return status;
-  if (equal_nocase_n(p.line.buffer, kLabel, kLabelLength) != 0) return kStatusLabelMissing;
+  if (equal_nocase_n(p.line.buffer, format::kConfigLabel, format::kLabelLength) != 0) {
+    return kStatusLabelMissing;
+  }
   return kStatusOk;
 }
 

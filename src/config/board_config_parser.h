@@ -1,5 +1,53 @@
 // The board configuration parser: reads a board.cfg of format version 1 or 2 into the board model.
-// (The file format is described in full at the top of board_config_parser.cc.)
+//
+// The board configuration file, as this parser reads it.
+//
+// Lines. A text file read one line at a time; a line holds at most 4134 characters before its
+// newline (-356 otherwise), the last line may lack the newline, and a CR right before a LF is
+// dropped. Lines are numbered from 1 in 16 bits and the number wraps; errors name the line that
+// holds the offending token, or the last line when the file ends too early (-354).
+//
+// Blanks and comments. Space, tab, LF and CR are blanks; every other byte, control characters
+// included, belongs to a token. Wherever the next token is looked for, ';' starts a comment that
+// runs to the end of the line. Between any two tokens any mix of blanks, comments and line ends
+// may stand, so a value may start on a later line than its name, a class ID on a later line than
+// its device name, and braces may stand anywhere.
+//
+// Label. A version 2 file starts, in column 1 of line 1, with the eight characters ";CFG-2.0",
+// letter case ignored; the rest of that line is a comment (-248 for any other first line, -354 for
+// an empty file). A version 1 file has no label and may be empty.
+//
+// Statements, in any order. A '[' starts a configure variable, anything else a device.
+//   [name] value   The name sits directly between the brackets: 1 to 32 characters, a letter and
+//                  then letters, digits or '_'; unique in the file with letter case ignored; kept
+//                  as written (-361 .. -364). The value is a boolean word (POSITIVE ASSERT TRUTH
+//                  TRUE HIGH YES ONE / NEGATIVE NEGATE FALSE LOW NOT NO ZERO, any case), "0x"
+//                  and up to 8 hex digits, '0' and up to 8 octal digits, 1 to 8 decimal digits,
+//                  or a single-quoted string of at most 4096 characters with its quotes, holding
+//                  no "\0" (-365). An unquoted value ends at ';', CR, LF or the line end, less
+//                  trailing spaces and tabs; a string ends at its closing quote on the same line,
+//                  and only spaces and tabs may follow it before a comment or the line end.
+//   "name" CLASS   A device: 1 to 8 characters between double quotes, a letter and then letters,
+//                  digits or '_', stored lower case and unique (-370 .. -375; a '{' here is
+//                  -391). The class ID runs to the next blank, ';' or line end, at most 32
+//                  characters (-384), and is looked up upper-cased in the family class table of
+//                  the file's version (-381, -383). On the main path it must have the full length
+//                  the table shows; inside a linker group a bypass or generic ID may carry fewer
+//                  digits. Devices stand in scan-path order, from TDI to TDO.
+//   "name" SPL     A scan-path linker, followed by exactly four groups "{ devices }" that hold its
+//                  sub-paths 0 to 3 (-391 where a group must open, -354 when the file ends
+//                  inside them). A group may be empty and holds only ordinary devices: no
+//                  variable, no linker, no addressable scan port (-380).
+// An addressable scan port (version 2 "ASPaaa") is refused on the main path (-386) too.
+//
+// The model. Devices get 1-based dev_ids in file order. Every path field follows from the order:
+// preIR/preDR count the IR bits and devices before a device on its path, posIR/posDR those after
+// it (plus one each inside a linker group, for the linker's own bypass). All linkers share one
+// class record; every other family gets its block of class records with its first device.
+//
+// Scale. Each byte is read once and no step looks back over earlier entries: duplicate names are
+// found through hashed indexes, arrays grow geometrically, and the counters are 32-bit, so files
+// with more than 65536 devices or variables are read exactly.
 #ifndef KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 #define KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 

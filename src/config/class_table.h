@@ -40,6 +40,7 @@ inline constexpr std::uint32_t kPortRow = 4;
 // The row index that stands for "no row found".
 inline constexpr std::uint32_t kNoFamilyRow = kFamilyRowCount;
 
+// The tables, as src/config/family_tables.txt lists them.
 const FamilyTable& family_table_v1();
 const FamilyTable& family_table_v2();
 

@@ -6,8 +6,9 @@
 #include <string_view>
 #include <utility>
 
+#include "base/ascii.h"
 #include "config/model_append.h"
-#include "config/text_compare.h"
+#include "database/format.h"
 
 namespace kvr {
 namespace {
@@ -18,17 +19,11 @@ constexpr std::array<const char*, 14> kBooleanWords = {
     "NEGATIVE", "NEGATE", "FALSE", "LOW",  "NOT",  "NO",  "ZERO",  // no
 };
 
-bool is_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool is_digit(char c) {
-  return c >= '0' && c <= '9';
-}
 bool is_octal_digit(char c) {
   return c >= '0' && c <= '7';
 }
 bool is_hex_digit(char c) {
-  return is_digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+  return hex_digit_value(c) >= 0;
 }
 bool is_space_or_tab(char c) {
   return c == ' ' || c == '\t';
@@ -93,24 +88,14 @@ bool is_valid_value(const std::string& value) {
 
 Status parse_variable_name(LineState& line, const BoardModel& model, std::string& name) {
   name.clear();
-  const char* text = line.buffer;
-  std::size_t pos = line.column + 1u;  // past the '['
-  // i counts the characters after the '[' from 1; the checks run in this order so that a 33rd
-  // character is "too long" whatever it is, and the line end is an invalid character.
-  for (std::size_t i = 1;; ++i, ++pos) {
-    char c = text[pos];
-    if (c == ']') {
-      if (i == 1) return kStatusVariableNameEmpty;
-      break;
-    }
-    if (i > kMaxVariableName) return kStatusVariableNameTooLong;
-    bool allowed = i == 1 ? is_letter(c) : (is_letter(c) || is_digit(c) || c == '_');
-    if (!allowed) return kStatusVariableNameInvalid;
-  }
-  std::size_t first = line.column + 1u;
+  static constexpr NameRules kRules = {']', format::kMaxVariableName, kStatusVariableNameEmpty,
+                                       kStatusVariableNameTooLong, kStatusVariableNameInvalid};
+  const char* first = line.buffer + line.column + 1;  // past the '['
+  std::size_t length = 0;
+  if (Status status = measure_name(first, kRules, length); status != kStatusOk) return status;
   try {
-    std::string candidate(text + first, pos - first);
-    line.column = static_cast<std::uint16_t>(pos + 1);
+    std::string candidate(first, length);
+    line.column = static_cast<std::uint16_t>(line.column + length + 2);
     if (variable_name_taken(model, candidate)) return kStatusVariableNameDuplicate;
     name = std::move(candidate);
   } catch (const std::bad_alloc&) {
@@ -123,7 +108,7 @@ Status parse_variable_value(LineState& line, std::string& value) {
   value.clear();
   const char* start = line.buffer + line.column;
   std::size_t length = value_length(start);
-  if (length == 0 || length > kMaxVariableValue) return kStatusValueInvalid;
+  if (length == 0 || length > format::kMaxVariableValue) return kStatusValueInvalid;
   try {
     std::string candidate(start, length);
     if (!is_valid_value(candidate)) return kStatusValueInvalid;

@@ -13,9 +13,6 @@
 
 namespace kvr {
 
-inline constexpr std::size_t kMaxVariableName = 32;
-inline constexpr std::size_t kMaxVariableValue = 4096;  // a string value with both quotes
-
 // Entered at the '['. Reads 1 to 32 name characters up to the ']' and refuses a name that a
 // variable of the model already has, letter case ignored. `name` is emptied at entry and set only
 // on success. Statuses: -361, -362, -363, -364, -131.

@@ -2,33 +2,18 @@
 
 #include <cstring>
 
+#include "base/ascii.h"
 #include "config/class_table.h"
 #include "config/hex_number.h"
 #include "config/model_append.h"
+#include "database/format.h"
+#include "database/path_rules.h"
 
 namespace kvr {
 namespace {
 
-bool is_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool is_digit(char c) {
-  return c >= '0' && c <= '9';
-}
-char to_lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool begins_with_literal(const char* class_id, const FamilyRow& row) {
   return same_first_chars(class_id, row.type_name, row.literal_length);
-}
-
-// Path rule for a device appended behind `prior`: it follows all IR bits and devices before it.
-void set_leading_path_fields(BoardModel& model, DeviceRecord& record) {
-  if (record.prior == 0) return;  // the first device of its path: both stay 0
-  const DeviceRecord& before = model.devices[record.prior - 1];
-  record.preIR = before.mainIR + before.preIR;
-  record.preDR = before.preDR + 1;
 }
 
 }  // namespace
@@ -43,26 +28,18 @@ bool same_first_chars(const char* text, const char* pattern, std::uint32_t n) {
 
 Status parse_device_name(LineState& line, const BoardModel& model, DeviceName& name) {
   name.fill('\0');
-  const char* text = line.buffer;
-  std::size_t pos = line.column;
-  if (text[pos] == '{') return kStatusBraceMisplaced;
-  if (text[pos] != '"') return kStatusDeviceNotQuoted;
-  ++pos;
-  DeviceName candidate{};
-  // The checks run in this order so that a ninth character is "too long" whatever it is, and a
-  // line that ends before the closing quote meets an invalid character.
-  for (std::size_t k = 1;; ++k, ++pos) {
-    char c = text[pos];
-    if (c == '"') {
-      if (k == 1) return kStatusDeviceNameEmpty;
-      break;
-    }
-    if (k > kMaxDeviceName) return kStatusDeviceNameTooLong;
-    candidate[k - 1] = to_lower(c);
-    bool allowed = k == 1 ? is_letter(c) : (is_letter(c) || is_digit(c) || c == '_');
-    if (!allowed) return kStatusDeviceNameInvalid;
+  static constexpr NameRules kRules = {'"', format::kNameFieldBytes, kStatusDeviceNameEmpty,
+                                       kStatusDeviceNameTooLong, kStatusDeviceNameInvalid};
+  const char* opening = line.buffer + line.column;
+  if (*opening == '{') return kStatusBraceMisplaced;
+  if (*opening != '"') return kStatusDeviceNotQuoted;
+  std::size_t length = 0;
+  if (Status status = measure_name(opening + 1, kRules, length); status != kStatusOk) {
+    return status;
   }
-  line.column = static_cast<std::uint16_t>(pos + 1);
+  DeviceName candidate{};
+  for (std::size_t k = 0; k < length; ++k) candidate[k] = to_lower(opening[1 + k]);
+  line.column = static_cast<std::uint16_t>(line.column + length + 2);
   if (device_name_taken(model, candidate)) return kStatusDeviceNameDuplicate;
   name = candidate;
   return kStatusOk;
@@ -101,7 +78,7 @@ Status resolve_device_class(BoardModel& model, const char* class_id, std::uint32
   record.prior = prior;
   record.parent = parent;
   record.subpath = subpath;
-  set_leading_path_fields(model, record);
+  if (prior != 0) set_leading_fields(record, model.devices[prior - 1]);
 
   // Linkers and addressable scan ports cannot stand inside a linker group; the parser deals with
   // both on the main path before it gets here.

@@ -12,7 +12,6 @@
 
 namespace kvr {
 
-inline constexpr std::size_t kMaxDeviceName = 8;
 inline constexpr std::uint32_t kMaxGenericIrLength = 0x400;
 
 // Entered at the opening double quote. Reads 1 to 8 characters, lower-cased and zero-filled, and

@@ -1,24 +1,12 @@
 #include "config/hex_number.h"
 
+#include "base/ascii.h"
+
 namespace kvr {
-namespace {
-
-bool is_c_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int hex_digit_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::uint32_t read_hex_u32(const char* text) {
   const char* p = text;
-  while (is_c_space(*p)) ++p;
+  while (is_space(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') {
     negative = *p == '-';

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/ascii.h"
+
 namespace kvr {
 namespace {
 
@@ -10,13 +12,6 @@ bool is_blank(char c) {
 }
 
 }  // namespace
-
-void reset_line_state(LineState& line) {
-  line.buffer[0] = '\0';
-  line.column = 0;
-  line.line_number = 0;
-  line.length = 0;
-}
 
 Status read_line(LineState& line, const LineSource& source) {
   // A line-oriented read of at most 4135 characters that stops after a newline. A carriage return
@@ -68,6 +63,14 @@ Status skip_blanks(LineState& line, const LineSource& source) {
     }
     if (Status status = read_line(line, source); status != kStatusOk) return status;
   }
+}
+
+Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
+  for (length = 0; text[length] != rules.close; ++length) {
+    if (length == rules.longest) return rules.too_long;
+    if (!(length == 0 ? is_letter(text[length]) : is_name_char(text[length]))) return rules.invalid;
+  }
+  return length == 0 ? rules.empty : kStatusOk;
 }
 
 }  // namespace kvr

@@ -32,15 +32,25 @@ struct LineSource {
   std::FILE* echo = nullptr;  // standard output of the run (possibly redirected)
 };
 
-// Returns every field to its start value (buffer emptied).
-void reset_line_state(LineState& line);
-
 // Reads the next line. -354 when nothing can be read, -356 when 4135 characters were read without
 // a newline (the line is echoed first in verbose mode).
 Status read_line(LineState& line, const LineSource& source);
 
 // Moves `column` to the first character of the next token, reading lines as needed.
 Status skip_blanks(LineState& line, const LineSource& source);
+
+// A name token of a variable ("[name]") or a device ("\"name\""): what closes it, its longest
+// length, and the status of each fault.
+struct NameRules {
+  char close;
+  std::size_t longest;
+  Status empty, too_long, invalid;
+};
+
+// Measures the name that starts at `text`: a letter, then letters, digits or '_', up to
+// `rules.close`. The checks run in this order so that one character too many is "too long"
+// whatever it is, and a line that ends before the closing character meets an invalid character.
+Status measure_name(const char* text, const NameRules& rules, std::size_t& length);
 
 }  // namespace kvr
 

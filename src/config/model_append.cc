@@ -16,22 +16,26 @@ Status append_device_name(BoardModel& model, const DeviceName& name) {
   return kStatusOk;
 }
 
-Status grow_device_records(BoardModel& model) {
+namespace {
+
+template <typename T>
+Status grow_to(std::vector<T>& array, std::uint32_t count) {
   try {
-    model.devices.resize(model.device_count);
+    array.resize(count);
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
   return kStatusOk;
 }
 
+}  // namespace
+
+Status grow_device_records(BoardModel& model) {
+  return grow_to(model.devices, model.device_count);
+}
+
 Status grow_device_classes(BoardModel& model) {
-  try {
-    model.device_classes.resize(model.device_count);
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
-  return kStatusOk;
+  return grow_to(model.device_classes, model.device_count);
 }
 
 Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t size) {

@@ -2,16 +2,12 @@
 
 #include <cstring>
 
-#include "config/line_reader.h"
+#include "base/ascii.h"
 
 namespace kvr {
 
 std::string variable_key(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return key;
+  return lower_cased(name);
 }
 
 std::uint64_t device_name_key(const DeviceName& name) {
@@ -20,7 +16,7 @@ std::uint64_t device_name_key(const DeviceName& name) {
   return key;
 }
 
-void release_board_model(BoardModel& model, LineState& line) {
+void release_board_model(BoardModel& model) {
   // Swapping with empty containers returns their memory, which clear() would keep.
   std::vector<DeviceRecord>().swap(model.devices);
   std::vector<ClassRecord>().swap(model.classes);
@@ -34,7 +30,6 @@ void release_board_model(BoardModel& model, LineState& line) {
   model.variable_count = 0;
   model.family_class_base.fill(0);
   model.family_use_count.fill(0);
-  reset_line_state(line);
 }
 
 }  // namespace kvr

@@ -18,8 +18,6 @@
 
 namespace kvr {
 
-struct LineState;
-
 inline constexpr std::size_t kFamilyRowCount = 25;
 
 // One device of the scan path. The field order is the order of the words in a database file.
@@ -31,11 +29,11 @@ struct DeviceRecord {
   std::uint32_t subpath = 0;  // 0 to 3 inside a linker, 0 on the main path
   std::uint32_t connect = 0;  // 1 for a scan-path linker
   std::array<std::uint32_t, 4> sub_id{};  // linker only: first dev_id of each sub-path, or 0
-  std::uint32_t mainIR = 0;   // instruction-register length in bits
-  std::uint32_t preIR = 0;    // IR bits before it on its path
-  std::uint32_t preDR = 0;    // devices before it on its path
-  std::uint32_t posIR = 0;    // IR bits after it (plus one on a linker sub-path)
-  std::uint32_t posDR = 0;    // devices after it (plus one on a linker sub-path)
+  std::uint32_t mainIR = 0;               // instruction-register length in bits
+  std::uint32_t preIR = 0;                // IR bits before it on its path
+  std::uint32_t preDR = 0;                // devices before it on its path
+  std::uint32_t posIR = 0;                // IR bits after it (plus one on a linker sub-path)
+  std::uint32_t posDR = 0;                // devices after it (plus one on a linker sub-path)
 
   friend bool operator==(const DeviceRecord&, const DeviceRecord&) = default;
 };
@@ -83,10 +81,9 @@ std::string variable_key(std::string_view name);
 // The key under which a device name (already lower case, zero-filled) is indexed.
 std::uint64_t device_name_key(const DeviceName& name);
 
-// Frees everything the model holds, sets every counter and both family tables to 0, and returns
-// the configuration parser's line state to its start. Safe on a model in any state that a failed
-// parse leaves, on an empty model, and twice.
-void release_board_model(BoardModel& model, LineState& line);
+// Frees everything the model holds and sets every counter and both family tables to 0. Safe on a
+// model in any state that a failed parse leaves, on an empty model, and twice.
+void release_board_model(BoardModel& model);
 
 }  // namespace kvr
 

@@ -3,15 +3,14 @@
 #include <array>
 #include <cstddef>
 
+#include "base/ascii.h"
 #include "database/byte_io.h"
+#include "database/format.h"
 
 namespace kvr {
 namespace {
 
-constexpr std::uint32_t kSizeMask = 0xFFFFFF;
-constexpr std::uint32_t kLabelLength = 8;
-constexpr std::size_t kNameLimit = 32;
-constexpr std::size_t kValueLimit = 4096;
+using namespace format;
 
 // The reading position and the dump target, passed to every step. The counter is the number of
 // bytes read so far; the analyser never seeks, so it is also the file offset.
@@ -53,8 +52,7 @@ Status read_lowered_text(Reader& r, std::array<char, N>& buffer, std::size_t lim
       return kStatusOk;
     }
     if (length == limit) return kStatusDatabaseUnusable;
-    if (byte >= 'A' && byte <= 'Z') byte = static_cast<std::uint8_t>(byte - 'A' + 'a');
-    buffer[length] = static_cast<char>(byte);
+    buffer[length] = to_lower(static_cast<char>(byte));
   }
 }
 
@@ -64,7 +62,7 @@ Status analyse_variable_section(BoardModel& model, Reader& r) {
     const Status status = read_byte(&byte, r.counter, r.stream);
     if (status != kStatusOk) return status;
   }
-  print(r, "The label is %u bytes.\n", kLabelLength);
+  print(r, "The label is %u bytes.\n", static_cast<unsigned>(kLabelLength));
   std::uint32_t s1 = 0;
   Status status = read_size(r, s1);
   if (status == kStatusOk) status = read_word(&model.variable_count, r.counter, r.stream);
@@ -74,11 +72,11 @@ Status analyse_variable_section(BoardModel& model, Reader& r) {
   if (model.variable_count != 0) print_text(r, "\n");
 
   // Fixed buffers whatever the count says: the count is read from the file and may be anything.
-  std::array<char, kNameLimit + 1> name{};
-  std::array<char, kValueLimit + 1> value{};
+  std::array<char, kMaxVariableName + 1> name{};
+  std::array<char, kMaxVariableValue + 1> value{};
   for (std::uint32_t i = 0; i < model.variable_count; ++i) {
-    status = read_lowered_text(r, name, kNameLimit);
-    if (status == kStatusOk) status = read_lowered_text(r, value, kValueLimit);
+    status = read_lowered_text(r, name, kMaxVariableName);
+    if (status == kStatusOk) status = read_lowered_text(r, value, kMaxVariableValue);
     if (status != kStatusOk) return status;
     print(r, "  Variable %u\n", i);
     print(r, "    name  = [%s]\n", name.data());
@@ -88,7 +86,7 @@ Status analyse_variable_section(BoardModel& model, Reader& r) {
 
   // Both in unsigned 32-bit arithmetic: a section longer than S1 claims prints a wrapped padding
   // and skips nothing.
-  const std::uint32_t section_end = s1 + 8;
+  const std::uint32_t section_end = s1 + static_cast<std::uint32_t>(kLabelLength);
   print(r, "The padding is %u bytes.\n", section_end - r.counter);
   while (r.counter < section_end) {
     status = read_byte(&byte, r.counter, r.stream);
@@ -122,18 +120,18 @@ constexpr std::array<const char*, 16> kDeviceFieldFormats = {
     "    dev_count = 0x%x\n"};
 
 Status analyse_device_records(const BoardModel& model, Reader& r, bool v2) {
-  const std::size_t word_count = v2 ? 16 : 15;
+  const std::size_t word_count = v2 ? kDeviceWords + 1 : kDeviceWords;
   // Every pass reads a whole record before k moves, so even a dev_count of 0, or one that makes k
   // wrap, cannot keep the loop going past the end of the file.
   for (std::uint32_t k = 0; k < model.device_count;) {
-    std::array<std::uint32_t, 16> words{};
+    std::array<std::uint32_t, kDeviceWords + 1> words{};
     for (std::size_t w = 0; w < word_count; ++w) {
       const Status status = read_word(&words[w], r.counter, r.stream);
       if (status != kStatusOk) return status;
     }
     print(r, "  Device %u\n", k);
     for (std::size_t w = 0; w < word_count; ++w) print(r, kDeviceFieldFormats[w], words[w]);
-    k += v2 ? words[15] : 1;
+    k += v2 ? words[kDeviceWords] : 1;
   }
   return kStatusOk;
 }
@@ -142,11 +140,11 @@ Status analyse_high_level_section(const BoardModel& model, Reader& r) {
   if (model.device_count != 0) print_text(r, "\n");
   print(r, "The high-level section's device count is %u.\n", model.device_count);
   if (model.device_count != 0) print_text(r, "\n");
-  std::array<char, 9> name{};
+  std::array<char, kNameFieldBytes + 1> name{};
   for (std::uint32_t i = 0; i < model.device_count; ++i) {
     std::uint32_t device_class = 0;
     Status status = read_word(&device_class, r.counter, r.stream);
-    for (std::size_t b = 0; status == kStatusOk && b < 8; ++b) {
+    for (std::size_t b = 0; status == kStatusOk && b < kNameFieldBytes; ++b) {
       std::uint8_t byte = 0;
       status = read_byte(&byte, r.counter, r.stream);
       name[b] = static_cast<char>(byte);

@@ -1,5 +1,5 @@
-// Writes the board model as a board.dat file of version 1 or 2.
-// (The file layout is documented in full in database_writer.cc's header comment.)
+// Writes the board model as a board.dat file of version 1 or 2, in the layout of
+// database/format.h: the sections in file order, then the exact S2 and the version tag.
 #ifndef KVR_DATABASE_DATABASE_WRITER_H_
 #define KVR_DATABASE_DATABASE_WRITER_H_
 

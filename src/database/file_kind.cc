@@ -1,18 +1,13 @@
 #include "database/file_kind.h"
 
-#include "config/text_compare.h"
+#include "base/ascii.h"
 #include "database/byte_io.h"
+#include "database/format.h"
 
 namespace kvr {
 namespace {
 
-constexpr std::size_t kLabelLength = 8;
-constexpr std::uint8_t kDatabaseVersion1Tag = 1;
-constexpr std::uint8_t kDatabaseVersion2Tag = 2;
-
-std::uint8_t tag_of(std::uint32_t size_word) {
-  return static_cast<std::uint8_t>(size_word >> 24);
-}
+using namespace format;
 
 Status settle(std::FILE* stream, std::uint16_t found_kind, std::uint8_t found_version,
               std::uint16_t* kind, std::uint8_t* version) {
@@ -34,19 +29,19 @@ Status recognise_file_kind(std::FILE* stream, std::uint16_t* kind, std::uint8_t*
   }
 
   std::uint32_t word = 0;
-  if (equal_nocase_n(label, ";DAT-2.0", kLabelLength) == 0) {
+  if (equal_nocase_n(label, kDatabaseLabel, kLabelLength) == 0) {
     if (read_word(&word, counter, stream) != kStatusOk) return kStatusReadFailed;
-    if (tag_of(word) != kDatabaseVersion2Tag) return kStatusDatabaseNotVersion2;
+    if (tag_of(word) != 2) return kStatusDatabaseNotVersion2;
     return settle(stream, kKindDatabaseFile, 2, kind, version);
   }
-  if (equal_nocase_n(label, ";CFG-2.0", kLabelLength) == 0) {
+  if (equal_nocase_n(label, kConfigLabel, kLabelLength) == 0) {
     return settle(stream, kKindConfigFile, 2, kind, version);
   }
   // Without a label only the tag of a version 1 database tells the kinds apart; every other file
   // is left to the version 1 configuration parser to judge.
   std::rewind(stream);
   if (read_word(&word, counter, stream) != kStatusOk) return kStatusReadFailed;
-  const bool database = tag_of(word) == kDatabaseVersion1Tag;
+  const bool database = tag_of(word) == 1;
   return settle(stream, database ? kKindDatabaseFile : kKindConfigFile, 1, kind, version);
 }
 

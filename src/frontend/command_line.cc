@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/ascii.h"
 #include "base/file_open.h"
 #include "base/status.h"
 
@@ -37,14 +38,6 @@ bool starts_option(const char* word) {
   return word[0] == '-' || word[0] == '/';
 }
 
-std::string lower_cased(const char* word) {
-  std::string name(word);
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
-}
-
 // Applies a format version sub-argument of -g or -p; false after its message.
 bool apply_version(int letter, const char* sub_argument, const char* what, std::uint8_t& version,
                    std::FILE* errors) {
@@ -63,22 +56,30 @@ bool apply_version(int letter, const char* sub_argument, const char* what, std::
   return true;
 }
 
-// Applies one option letter; false after its message.
-bool apply_option(RunSettings& settings, int letter, const char* sub_argument, std::FILE* errors) {
+// The flag an option without a sub-argument sets, or null.
+std::uint16_t* flag_of(RunSettings& settings, int letter) {
   switch (letter) {
     case 'h':
     case '?':
-      settings.help = 1;
-      return true;
+      return &settings.help;
     case 'v':
-      settings.verbose = 1;
-      return true;
+      return &settings.verbose;
     case 'i':
-      settings.information = 1;
-      return true;
+      return &settings.information;
     case 'a':
-      settings.analyse = 1;
-      return true;
+      return &settings.analyse;
+    default:
+      return nullptr;
+  }
+}
+
+// Applies one option letter; false after its message.
+bool apply_option(RunSettings& settings, int letter, const char* sub_argument, std::FILE* errors) {
+  if (std::uint16_t* flag = flag_of(settings, letter)) {
+    *flag = 1;
+    return true;
+  }
+  switch (letter) {
     case 'e':
       if (sub_argument != nullptr) {
         if (settings.variable_tail.size() + 1 + std::strlen(sub_argument) > kMaxVariableTail) {
@@ -185,73 +186,47 @@ bool check_file_names(RunSettings& settings, std::uint32_t name_count, std::FILE
 
 }  // namespace
 
-std::uint16_t next_option(OptionScanner& scanner, int count, const char* const* words,
-                          const char* options, int* letter, const char** sub_argument,
-                          std::uint32_t* index) {
-  const char* current = nullptr;
-  if (*index == 0) {
-    scanner.next_index = 1;
-    scanner.group_rest = nullptr;
-  } else if (scanner.group_rest != nullptr) {
-    current = scanner.group_rest;
-  }
-
+bool OptionScanner::next_option(int& letter, const char*& sub_argument) {
+  letter = 0;
+  sub_argument = nullptr;
+  const char* current = group_rest;
   if (current == nullptr) {
-    *letter = 0;
-    *sub_argument = nullptr;
-    const auto total = static_cast<std::uint32_t>(count < 0 ? 0 : count);
-    if (scanner.next_index >= total) {
-      *index = scanner.next_index;
-      return 0;
-    }
-    const char* word = words[scanner.next_index];
-    bool lone = word[0] != '\0' && word[1] == '\0';
-    if (!starts_option(word) || lone) {
-      *index = scanner.next_index;
-      return 0;
-    }
-    if ((word[1] == '-' || word[1] == '/') && word[1] == word[0] && word[2] == '\0') {
-      ++scanner.next_index;  // "--" or "//": the end of the options, consumed
-      *index = scanner.next_index;
-      return 0;
-    }
-    ++scanner.next_index;
+    if (next_index >= static_cast<std::uint32_t>(count < 0 ? 0 : count)) return false;
+    const char* word = words[next_index];
+    // Any other word ends the options, and so do the words "-" and "/" (which are file names).
+    if (!starts_option(word) || word[1] == '\0') return false;
+    ++next_index;
+    if (word[1] == word[0] && word[2] == '\0') return false;  // "--" or "//": consumed
     current = word + 1;
-  } else {
-    *letter = 0;
-    *sub_argument = nullptr;
   }
-
-  *letter = static_cast<unsigned char>(*current);
+  letter = static_cast<unsigned char>(*current);
   const char* found = std::strchr(options, *current);
-  scanner.group_rest = nullptr;
+  group_rest = nullptr;
   if (found != nullptr && found[1] == *current) {
-    // Takes a sub-argument, which always ends the group.
+    // A sub-argument: the rest of the word, or else the next word unless it is an option. It
+    // always ends the group.
     if (current[1] != '\0') {
-      *sub_argument = current + 1;
-    } else if (scanner.next_index < static_cast<std::uint32_t>(count) &&
-               !starts_option(words[scanner.next_index])) {
-      *sub_argument = words[scanner.next_index];
-      ++scanner.next_index;
+      sub_argument = current + 1;
+    } else if (next_index < static_cast<std::uint32_t>(count) &&
+               !starts_option(words[next_index])) {
+      sub_argument = words[next_index++];
     }
   } else if (found != nullptr && current[1] != '\0') {
-    scanner.group_rest = current + 1;
+    group_rest = current + 1;
   }
-  *index = scanner.next_index;
-  return 1;
+  return true;
 }
 
 std::int16_t parse_command_line(RunSettings& settings, int count, const char* const* words,
                                 std::FILE* errors, std::FILE* out) {
   try {
-    OptionScanner scanner;
-    std::uint32_t index = 0;
+    OptionScanner scanner{count, words};
     int letter = 0;
     const char* sub_argument = nullptr;
-    while (next_option(scanner, count, words, kOptionLetters, &letter, &sub_argument, &index) !=
-           0) {
+    while (scanner.next_option(letter, sub_argument)) {
       if (!apply_option(settings, letter, sub_argument, errors)) return kParseRefused;
     }
+    const std::uint32_t index = scanner.next_index;
 
     const auto total = static_cast<std::uint32_t>(count < 0 ? 0 : count);
     const std::uint32_t name_count = index < total ? total - index : 0;

@@ -16,19 +16,25 @@
 
 namespace kvr {
 
+// Every option letter. A letter written twice in a row takes a sub-argument (e, f, g, p and o: -g2,
+// -f board), a letter written once takes none (v, h, ?, a, i and l); a letter found nowhere here
+// is still delivered, for the parser to refuse.
 inline constexpr const char* kOptionLetters = "vh?eeffggppailoo";
 
+// Walks the words from word 1 (word 0 is the program's name), one option letter at a time.
 struct OptionScanner {
-  // Index of the next word to examine: 32 bits, so that no number of words can make it wrap.
+  int count;
+  const char* const* words;
+  const char* options = kOptionLetters;
+  // Index of the next word to examine; once the options are over, that of the first file name.
+  // 32 bits, so that no number of words can make it wrap.
   std::uint32_t next_index = 1;
   const char* group_rest = nullptr;  // letters still waiting in the current word, or null
-};
 
-// Delivers the next option letter (and its sub-argument, or null): 1, or 0 when the options are
-// over. An `*index` of 0 restarts the scanner at word 1; on return it holds the next word's index.
-std::uint16_t next_option(OptionScanner& scanner, int count, const char* const* words,
-                          const char* options, int* letter, const char** sub_argument,
-                          std::uint32_t* index);
+  // Delivers the next option letter and its sub-argument (or null): true, or false when the
+  // options are over.
+  bool next_option(int& letter, const char*& sub_argument);
+};
 
 // Applies the words to `settings`. 0 when the settings are complete and valid; 1 after a message
 // (single options on `errors`, the combination on `out`); -131 without a message when memory is

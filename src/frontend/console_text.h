@@ -1,5 +1,5 @@
-// The texts the program carries (brief help, manual, brief and verbose information), their printer
-// and the section banner that frames every command's title.
+// The texts the program carries (brief help, manual, brief and verbose information) and their
+// printers.
 #ifndef KVR_FRONTEND_CONSOLE_TEXT_H_
 #define KVR_FRONTEND_CONSOLE_TEXT_H_
 
@@ -24,14 +24,6 @@ void print_help(const char* const* brief_help, const char* const* manual, std::u
 
 // With `information` set: the verbose information when `verbose` is set, else the brief one.
 void print_information(std::uint16_t information, std::uint16_t verbose, std::FILE* out);
-
-// An empty line, a 64-character rule "---[title]------..." and an empty line. A title longer than
-// 57 characters leaves the plain rule; the formatted title is cut to 83 characters.
-void print_section_banner(std::FILE* out, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
 
 }  // namespace kvr
 

@@ -1,16 +1,13 @@
 #include "frontend/extra_options.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <new>
 #include <vector>
 
+#include "base/ascii.h"
+
 namespace kvr {
 namespace {
-
-bool is_space(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
 
 // Runs the three library calls in order, each only after the one before succeeded; `value`
 // receives the variable's text when it exists.

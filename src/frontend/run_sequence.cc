@@ -1,11 +1,10 @@
 #include "frontend/run_sequence.h"
 
-#include <memory>
+#include <new>
 
+#include "base/console.h"
 #include "commands/dispatcher.h"
 #include "commands/library_services.h"
-#include "config/line_reader.h"
-#include "database/board_model.h"
 #include "frontend/command_line.h"
 #include "frontend/console_text.h"
 #include "frontend/extra_options.h"
@@ -18,22 +17,32 @@ namespace {
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 
-// Everything a run holds from start to end.
-struct RunState {
-  RunSettings settings;
-  BoardModel model;
-  LineState line;
-};
-
 int abort_run(ScanLibrary& library, Status status, std::FILE* out) {
   print_section_banner(out, "%s", kAbortTitle);
   explain_error(library, status, out);
   return kExitFailure;
 }
 
+// What the dispatcher is asked to do, from the settings the command line left.
+CommandRequest command_request(const RunSettings& settings) {
+  CommandRequest request;
+  request.verbose = settings.verbose;
+  if (settings.generate != 0) {
+    request.command = Command::kGenerate;
+    request.version = settings.generate_version;
+  } else if (settings.parse != 0) {
+    request.command = Command::kParse;
+    request.version = settings.parse_version;
+  } else if (settings.analyse != 0) {
+    request.command = Command::kAnalyse;
+  }
+  request.input_name = settings.input_name.value_or("");
+  request.output_name = settings.output_name.value_or("");
+  return request;
+}
+
 int run_stages(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
-               std::FILE*& out, std::FILE* errors, RunState& run) {
-  RunSettings& settings = run.settings;
+               std::FILE*& out, std::FILE* errors, RunSettings& settings) {
   if (check_library_version(library, kProgramName, kProgramVersion, out) == 0) {
     return kExitFailure;
   }
@@ -63,8 +72,7 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
       status != kStatusOk) {
     return abort_run(library, status, out);
   }
-  if (Status status = run_command(settings, run.model, run.line, settings.verbose, out, files);
-      status != kStatusOk) {
+  if (Status status = run_command(command_request(settings), out, files); status != kStatusOk) {
     return abort_run(library, status, out);
   }
   return kExitSuccess;
@@ -74,9 +82,16 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
 
 int run_program(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
                 std::FILE* out, std::FILE* errors) {
-  auto run = std::make_unique<RunState>();
   std::FILE* console = out;
-  int exit_status = run_stages(count, words, library, files, out, errors, *run);
+  int exit_status = kExitFailure;
+  try {
+    RunSettings settings;
+    exit_status = run_stages(count, words, library, files, out, errors, settings);
+  } catch (const std::bad_alloc&) {
+    // Every stage reports its own allocation failures; this catches what the settings themselves
+    // or a stage that forgot would let escape.
+    exit_status = abort_run(library, kStatusNoMemory, out);
+  }
   if (out != console) {
     std::fclose(out);  // the redirection file
   } else {

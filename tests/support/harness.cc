@@ -11,7 +11,7 @@
 #include "database/database_analyser.h"
 #include "database/database_writer.h"
 #include "frontend/run_sequence.h"
-#include "scanlib/builtin_library.h"
+#include "library/builtin_library.h"
 
 namespace kvr::testing {
 

@@ -1,4 +1,4 @@
-#include "scanlib/builtin_library.h"
+#include "library/builtin_library.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,16 +6,16 @@
 #include <memory>
 #include <new>
 
+#include "base/ascii.h"
 #include "base/file_open.h"
 #include "config/board_config_parser.h"
-#include "config/text_compare.h"
-#include "scanlib/error_texts.h"
+#include "database/format.h"
+#include "library/error_texts.h"
 
 namespace kvr {
 namespace {
 
 constexpr const char kVersionText[] = "Orbis-Core scan-controller library\n3.3.12\n";
-constexpr const char kConfigLabel[] = ";CFG-2.0";
 
 // Copies `text` into a buffer of `capacity` bytes, cut to fit, always terminated.
 void copy_text(const char* text, char* buffer, std::uint32_t capacity) {
@@ -51,11 +51,11 @@ struct FileCloser {
 
 // Version 2 rules when the first line carries the label, version 1 rules otherwise.
 std::uint8_t config_version_of(std::FILE* file) {
-  char first[sizeof kConfigLabel] = {};
-  std::size_t got = std::fread(first, 1, sizeof kConfigLabel - 1, file);
+  char first[format::kLabelLength + 1] = {};
+  std::size_t got = std::fread(first, 1, format::kLabelLength, file);
   std::rewind(file);
-  bool labelled = got == sizeof kConfigLabel - 1 &&
-                  equal_nocase_n(first, kConfigLabel, sizeof kConfigLabel - 1) == 0;
+  bool labelled = got == format::kLabelLength &&
+                  equal_nocase_n(first, format::kConfigLabel, format::kLabelLength) == 0;
   return labelled ? 2 : 1;
 }
 

@@ -1,6 +1,6 @@
 // Our own implementation of the scan-controller library, built into the program.
-#ifndef KVR_SCANLIB_BUILTIN_LIBRARY_H_
-#define KVR_SCANLIB_BUILTIN_LIBRARY_H_
+#ifndef KVR_LIBRARY_BUILTIN_LIBRARY_H_
+#define KVR_LIBRARY_BUILTIN_LIBRARY_H_
 
 #include "scanlib/scan_library.h"
 
@@ -24,4 +24,4 @@ class BuiltinScanLibrary final : public ScanLibrary {
 
 }  // namespace kvr
 
-#endif  // KVR_SCANLIB_BUILTIN_LIBRARY_H_
+#endif  // KVR_LIBRARY_BUILTIN_LIBRARY_H_

@@ -1,4 +1,4 @@
-#include "scanlib/error_texts.h"
+#include "library/error_texts.h"
 
 namespace kvr {
 namespace {

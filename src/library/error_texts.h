@@ -1,6 +1,6 @@
 // The library's table of error titles and explanations.
-#ifndef KVR_SCANLIB_ERROR_TEXTS_H_
-#define KVR_SCANLIB_ERROR_TEXTS_H_
+#ifndef KVR_LIBRARY_ERROR_TEXTS_H_
+#define KVR_LIBRARY_ERROR_TEXTS_H_
 
 #include "base/status.h"
 
@@ -20,4 +20,4 @@ const ErrorText* all_error_texts();
 
 }  // namespace kvr
 
-#endif  // KVR_SCANLIB_ERROR_TEXTS_H_
+#endif  // KVR_LIBRARY_ERROR_TEXTS_H_
