@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const testing::Parsed parsed = testing::parse_text(text, (data[0] & 1) ? 1 : 2, data[0] & 2);
   KVR_REQUIRE(kParserStatuses.count(parsed.status) == 1);
   if (parsed.status != 0) return 0;
-  KVR_REQUIRE(testing::path_rule_broken(parsed.model).empty());
+  KVR_REQUIRE(testing::path_rule_broken(parsed.devices, parsed.model.class_count).empty());
   for (std::uint8_t version : {std::uint8_t{1}, std::uint8_t{2}}) {
     Status status = 0;
     const std::string bytes = testing::write_bytes(parsed.model, version, &status);

@@ -1,6 +1,5 @@
 #include "commands/dispatcher.h"
 
-#include <memory>
 #include <new>
 
 #include "base/console.h"
@@ -149,11 +148,9 @@ struct Outcome {
 Outcome parse_stage(const CommandRequest& request, Streams& streams, BoardModel& model,
                     std::FILE* out) {
   if (request.verbose != 0) std::fputs("\n", out);
-  const auto line = std::make_unique<LineState>();
   std::uint32_t line_number = 0;
   const LineSource source{streams.input, request.verbose, out};
-  const std::uint8_t version = request.version;
-  const Status status = parse_board_config(model, *line, source, nullptr, &line_number, version);
+  const Status status = parse_board_config(model, source, nullptr, &line_number, request.version);
   if (status != kStatusOk) {
     const int n = static_cast<int>(line_number);
     std::fprintf(out, "\n%s %d.\n", kSyntaxError, n);

@@ -1,10 +1,11 @@
 #include "config/board_config_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <new>
-#include <string>
-#include <utility>
+#include <string_view>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
@@ -12,7 +13,6 @@
 #include "config/device_classes.h"
 #include "config/model_append.h"
 #include "database/format.h"
-#include "database/path_rules.h"
 
 namespace kvr {
 namespace {
@@ -27,16 +27,17 @@ using ClassId = std::array<char, kMaxClassId + 1>;
 struct Parse {
   BoardModel& model;
   LineState& line;
-  const LineSource& source;
+  LineReader& reader;
   std::uint8_t version;
   const FamilyTable& table;
-  std::uint32_t main_tail = 0;  // dev_id of the last device on the main path
-  bool has_linker_class = false;
-  std::uint32_t linker_class = 0;  // index of the class record all linkers share
 };
 
 char current(const Parse& p) {
   return p.line.buffer[p.line.column];
+}
+
+Status skip_blanks(Parse& p) {
+  return p.reader.skip_blanks(p.line);
 }
 
 bool ends_class_id(char c) {
@@ -57,95 +58,72 @@ Status read_class_id(LineState& line, ClassId& token) {
   return kStatusOk;
 }
 
-// A group's devices are the last ones appended, from `first` on.
-void close_subpath(BoardModel& model, std::uint32_t first) {
-  const DeviceRecord last = model.devices[model.device_count - 1];
-  for (std::uint32_t id = first; id <= model.device_count; ++id) {
-    set_trailing_fields(model.devices[id - 1], last, 1);
-  }
-}
-
-// Walks the main path back from its last device; devices inside groups keep their values.
-void close_main_path(BoardModel& model, std::uint32_t tail) {
-  const DeviceRecord last = model.devices[tail - 1];
-  for (std::uint32_t id = tail; id != 0; id = model.devices[id - 1].prior) {
-    set_trailing_fields(model.devices[id - 1], last, 0);
-  }
-}
-
-Status read_device_name(Parse& p) {
+// A device's name, then its class ID token.
+Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   DeviceName name{};
   if (Status status = parse_device_name(p.line, p.model, name); status != kStatusOk) {
     return status;
   }
-  return append_device_name(p.model, name);
+  std::copy(name.begin(), name.begin() + 8, device.name.begin());
+  if (Status status = skip_blanks(p); status != kStatusOk) return status;
+  return read_class_id(p.line, token);
 }
 
-// One group of linker `linker`, from its '{' to its '}'.
-Status read_group(Parse& p, std::uint32_t linker, std::uint32_t k) {
-  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+// Group `k` of the linker last appended, from its '{' to its '}'.
+Status read_group(Parse& p, std::uint32_t k) {
+  if (Status status = skip_blanks(p); status != kStatusOk) return status;
   if (current(p) != '{') return kStatusBraceMisplaced;
   ++p.line.column;
-  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
-  if (current(p) == '}') {
-    ++p.line.column;
-    p.model.devices[linker - 1].sub_id[k] = 0;
-    return kStatusOk;
-  }
-  const std::uint32_t first = p.model.device_count + 1;
-  p.model.devices[linker - 1].sub_id[k] = first;
-  std::uint32_t group_tail = 0;
-  do {
-    if (Status status = read_device_name(p); status != kStatusOk) return status;
-    if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  if (Status status = skip_blanks(p); status != kStatusOk) return status;
+  const std::size_t linker = p.model.linkers.size() - 1;
+  const std::uint32_t parent = p.model.linkers[linker].dev_id;
+  if (current(p) != '}') p.model.linkers[linker].sub_id[k] = p.model.device_count + 1;
+  while (current(p) != '}') {
+    DeviceEntry device{};
     ClassId token{};
-    if (Status status = read_class_id(p.line, token); status != kStatusOk) return status;
+    if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
     // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
-    Status status = resolve_device_class(p.model, token.data(), group_tail, linker, k, p.version);
+    Status status = resolve_device_class(p.model, token.data(), p.version, device);
     if (status != kStatusOk) return status;
-    group_tail = p.model.device_count;
-    if (status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
-  } while (current(p) != '}');
+    device.parent = parent;
+    device.place = static_cast<std::uint8_t>(k);
+    if (status = append_device(p.model, device); status != kStatusOk) return status;
+    p.model.linkers[linker].group_ir[k] += device.mainIR;
+    p.model.linkers[linker].group_devices[k] += 1;
+    if (status = skip_blanks(p); status != kStatusOk) return status;
+  }
   ++p.line.column;
-  close_subpath(p.model, first);
   return kStatusOk;
 }
 
-// A linker whose name is already the last device name; `row` is the linker's family row.
-Status read_linker(Parse& p, std::uint32_t row) {
-  const std::uint32_t linker = p.model.device_count;
-  if (!p.has_linker_class) {
-    p.linker_class = p.model.class_count;
+// A linker, whose name is read; `row` is the linker's family row.
+Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
+  if (p.model.linkers.empty()) {  // all linkers share one class record
+    p.model.linker_class = p.model.class_count;
     if (Status status = append_class_block(p.model, 1, 0); status != kStatusOk) return status;
-    p.has_linker_class = true;
   }
-  if (Status status = grow_device_classes(p.model); status != kStatusOk) return status;
-  p.model.device_classes[linker - 1] = p.table[row].high_level_base;
-  if (Status status = grow_device_records(p.model); status != kStatusOk) return status;
-  DeviceRecord& record = p.model.devices[linker - 1];
-  record = DeviceRecord{};
-  record.dev_id = linker;
-  record.cls_id = p.linker_class;
-  record.prior = p.main_tail;
-  record.connect = 1;
-
+  linker.family = static_cast<std::uint8_t>(row);
+  linker.mainIR = kLinkerIrLength;
+  linker.high_level = p.table[row].high_level_base;
+  linker.place = kLinkerPlace;
+  if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  try {
+    p.model.linkers.push_back(LinkerEntry{p.model.device_count, {}, {}, {}});
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
   for (std::uint32_t k = 0; k < kLinkerGroups; ++k) {
-    if (Status status = read_group(p, linker, k); status != kStatusOk) return status;
+    if (Status status = read_group(p, k); status != kStatusOk) return status;
   }
-
-  // Only now, after its groups, does the linker take its place on the main path.
-  DeviceRecord& done = p.model.devices[linker - 1];
-  done.mainIR = kLinkerIrLength;
-  if (done.prior != 0) set_leading_fields(done, p.model.devices[done.prior - 1]);
-  p.main_tail = linker;
+  p.model.main_ir += kLinkerIrLength;
+  p.model.main_devices += 1;
   return kStatusOk;
 }
 
 Status read_main_device(Parse& p) {
-  if (Status status = read_device_name(p); status != kStatusOk) return status;
-  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  DeviceEntry device{};
   ClassId token{};
-  if (Status status = read_class_id(p.line, token); status != kStatusOk) return status;
+  if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
   // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
   std::uint32_t row = kNoFamilyRow;
   if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
@@ -157,29 +135,31 @@ Status read_main_device(Parse& p) {
     return kStatusPortOnMainPath;
   }
   if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
-    return read_linker(p, row);
+    return read_linker(p, device, row);
   }
-  Status status = resolve_device_class(p.model, token.data(), p.main_tail, 0, 0, p.version);
+  Status status = resolve_device_class(p.model, token.data(), p.version, device);
+  if (status == kStatusOk) status = append_device(p.model, device);
   if (status != kStatusOk) return status;
-  p.main_tail = p.model.device_count;
+  p.model.main_ir += device.mainIR;
+  p.model.main_devices += 1;
   return kStatusOk;
 }
 
 Status read_variable(Parse& p) {
-  std::string name;
-  std::string value;
+  VariableName name{};
   if (Status status = parse_variable_name(p.line, p.model, name); status != kStatusOk) {
     return status;
   }
-  if (Status status = skip_blanks(p.line, p.source); status != kStatusOk) return status;
+  if (Status status = skip_blanks(p); status != kStatusOk) return status;
+  std::string_view value;
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
-  return append_variable(p.model, std::move(name), std::move(value));
+  return append_variable(p.model, name.data(), value);
 }
 
 // The label line stays in the buffer at column 0, so the statement loop passes over it as a
 // comment.
 Status read_label(Parse& p) {
-  if (Status status = read_line(p.line, p.source); status != kStatusOk) return status;
+  if (Status status = p.reader.read_line(p.line); status != kStatusOk) return status;
   if (equal_nocase_n(p.line.buffer, format::kConfigLabel, format::kLabelLength) != 0) {
     return kStatusLabelMissing;
   }
@@ -192,35 +172,35 @@ Status parse_file(Parse& p) {
     if (Status status = read_label(p); status != kStatusOk) return status;
   }
   for (;;) {
-    Status status = skip_blanks(p.line, p.source);
-    if (status == kStatusUnexpectedEnd) break;  // the file ended between statements
+    Status status = skip_blanks(p);
+    if (status == kStatusUnexpectedEnd) return kStatusOk;  // the file ended between statements
     if (status != kStatusOk) return status;
     status = current(p) == '[' ? read_variable(p) : read_main_device(p);
     if (status != kStatusOk) return status;
   }
-  if (p.model.device_count != 0) close_main_path(p.model, p.main_tail);
-  return kStatusOk;
 }
 
 }  // namespace
 
-Status parse_board_config(BoardModel& model, LineState& line, const LineSource& source,
+Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
                           std::uint8_t version) {
   if (device_count_out != nullptr) *device_count_out = 0;
   if (line_out != nullptr) *line_out = 0;
-  Parse parse{model, line, source, version, family_table_for(version)};
   Status status = kStatusOk;
+  std::uint16_t line_number = 0;
   try {
+    const auto line = std::make_unique<LineState>();
+    LineReader reader(source);
+    Parse parse{model, *line, reader, version, family_table_for(version)};
     status = parse_file(parse);
+    line_number = line->line_number;
   } catch (const std::bad_alloc&) {
-    // Every growth point reports -131 itself; this only keeps the promise that no exception
-    // leaves the parser should a future growth point forget to.
-    status = kStatusNoMemory;
+    status = kStatusNoMemory;  // the line and its reader could not be made
   }
   std::rewind(source.stream);
   if (device_count_out != nullptr) *device_count_out = model.device_count;
-  if (line_out != nullptr) *line_out = line.line_number;
+  if (line_out != nullptr) *line_out = line_number;
   return status;
 }
 

@@ -45,9 +45,10 @@
 // it (plus one each inside a linker group, for the linker's own bypass). All linkers share one
 // class record; every other family gets its block of class records with its first device.
 //
-// Scale. Each byte is read once and no step looks back over earlier entries: duplicate names are
-// found through hashed indexes, arrays grow geometrically, and the counters are 32-bit, so files
-// with more than 65536 devices or variables are read exactly.
+// Scale. Each byte is read once, in large blocks, and no step looks back over earlier entries:
+// duplicate names are found through keyed hash indexes, and the model keeps about twenty bytes a
+// device and the variables' own bytes. The counters are 32-bit, so files with more than 65536
+// devices or variables are read exactly.
 #ifndef KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 #define KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 
@@ -59,11 +60,10 @@
 
 namespace kvr {
 
-// Parses the whole stream into `model` (which must be empty, with `line` at its start values).
-// Returns 0 when the file ended between statements, else the first error. At every exit the
-// stream is rewound, and the present out pointers receive the device count and the number of the
-// line where the parse stopped.
-Status parse_board_config(BoardModel& model, LineState& line, const LineSource& source,
+// Parses the whole stream into `model`, which must be empty. Returns 0 when the file ended between
+// statements, else the first error. At every exit the stream is rewound, and the present out
+// pointers receive the device count and the number of the line where the parse stopped.
+Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
                           std::uint8_t version);
 

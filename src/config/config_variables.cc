@@ -2,9 +2,7 @@
 
 #include <array>
 #include <cstring>
-#include <new>
 #include <string_view>
-#include <utility>
 
 #include "base/ascii.h"
 #include "config/model_append.h"
@@ -58,16 +56,18 @@ std::size_t value_length(const char* start) {
   return length;
 }
 
-bool is_boolean_word(const std::string& value) {
+bool is_boolean_word(std::string_view value) {
   for (const char* word : kBooleanWords) {
-    if (equal_nocase(value.c_str(), word) == 0) return true;
+    if (value.size() == std::strlen(word) &&
+        equal_nocase_n(value.data(), word, value.size()) == 0) {
+      return true;
+    }
   }
   return false;
 }
 
-bool is_valid_value(const std::string& value) {
-  std::string_view text = value;
-  if (is_boolean_word(value)) return true;
+bool is_valid_value(std::string_view text) {
+  if (is_boolean_word(text)) return true;
   if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
     std::string_view inner = text.substr(1, text.size() - 2);
     // Two single-character searches: a search for a set of characters costs a call per character.
@@ -86,36 +86,27 @@ bool is_valid_value(const std::string& value) {
 
 }  // namespace
 
-Status parse_variable_name(LineState& line, const BoardModel& model, std::string& name) {
-  name.clear();
+Status parse_variable_name(LineState& line, const BoardModel& model, VariableName& name) {
   static constexpr NameRules kRules = {']', format::kMaxVariableName, kStatusVariableNameEmpty,
                                        kStatusVariableNameTooLong, kStatusVariableNameInvalid};
   const char* first = line.buffer + line.column + 1;  // past the '['
   std::size_t length = 0;
   if (Status status = measure_name(first, kRules, length); status != kStatusOk) return status;
-  try {
-    std::string candidate(first, length);
-    line.column = static_cast<std::uint16_t>(line.column + length + 2);
-    if (variable_name_taken(model, candidate)) return kStatusVariableNameDuplicate;
-    name = std::move(candidate);
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
+  line.column = static_cast<std::uint16_t>(line.column + length + 2);
+  if (variable_name_taken(model, std::string_view(first, length))) {
+    return kStatusVariableNameDuplicate;
   }
+  std::memcpy(name.data(), first, length);
+  name[length] = '\0';
   return kStatusOk;
 }
 
-Status parse_variable_value(LineState& line, std::string& value) {
-  value.clear();
+Status parse_variable_value(LineState& line, std::string_view& value) {
   const char* start = line.buffer + line.column;
-  std::size_t length = value_length(start);
+  const std::size_t length = value_length(start);
   if (length == 0 || length > format::kMaxVariableValue) return kStatusValueInvalid;
-  try {
-    std::string candidate(start, length);
-    if (!is_valid_value(candidate)) return kStatusValueInvalid;
-    value = std::move(candidate);
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
+  if (!is_valid_value(std::string_view(start, length))) return kStatusValueInvalid;
+  value = std::string_view(start, length);
   line.column = static_cast<std::uint16_t>(line.column + length);
   return kStatusOk;
 }

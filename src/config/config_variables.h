@@ -5,7 +5,8 @@
 #ifndef KVR_CONFIG_CONFIG_VARIABLES_H_
 #define KVR_CONFIG_CONFIG_VARIABLES_H_
 
-#include <string>
+#include <array>
+#include <string_view>
 
 #include "base/status.h"
 #include "config/line_reader.h"
@@ -13,15 +14,18 @@
 
 namespace kvr {
 
+// A variable name as read: 1 to 32 characters and a zero byte.
+using VariableName = std::array<char, 33>;
+
 // Entered at the '['. Reads 1 to 32 name characters up to the ']' and refuses a name that a
-// variable of the model already has, letter case ignored. `name` is emptied at entry and set only
-// on success. Statuses: -361, -362, -363, -364, -131.
-Status parse_variable_name(LineState& line, const BoardModel& model, std::string& name);
+// variable of the model already has, letter case ignored. `name` receives a copy, since a value
+// may follow on a later line. Statuses: -361, -362, -363, -364.
+Status parse_variable_name(LineState& line, const BoardModel& model, VariableName& name);
 
 // Entered at the value's first character (never a blank or ';'). Accepts a boolean word, a
-// single-quoted string (kept with its quotes), or a hexadecimal, octal or decimal number. `value`
-// is emptied at entry and set only on success. Statuses: -365, -131.
-Status parse_variable_value(LineState& line, std::string& value);
+// single-quoted string (kept with its quotes), or a hexadecimal, octal or decimal number. On
+// success `value` shows the value within the line. Status: -365.
+Status parse_variable_value(LineState& line, std::string_view& value);
 
 }  // namespace kvr
 

@@ -7,7 +7,6 @@
 #include "config/hex_number.h"
 #include "config/model_append.h"
 #include "database/format.h"
-#include "database/path_rules.h"
 
 namespace kvr {
 namespace {
@@ -66,20 +65,9 @@ Status find_family_row(const char* class_id, std::uint32_t* row, std::uint8_t ve
   return kStatusClassUnknown;
 }
 
-Status resolve_device_class(BoardModel& model, const char* class_id, std::uint32_t prior,
-                            std::uint32_t parent, std::uint32_t subpath, std::uint8_t version) {
+Status resolve_device_class(BoardModel& model, const char* class_id, std::uint8_t version,
+                            DeviceEntry& device) {
   const FamilyTable& table = family_table_for(version);
-  if (Status status = grow_device_records(model); status != kStatusOk) return status;
-  if (Status status = grow_device_classes(model); status != kStatusOk) return status;
-
-  DeviceRecord& record = model.devices[model.device_count - 1];
-  record = DeviceRecord{};
-  record.dev_id = model.device_count;
-  record.prior = prior;
-  record.parent = parent;
-  record.subpath = subpath;
-  if (prior != 0) set_leading_fields(record, model.devices[prior - 1]);
-
   // Linkers and addressable scan ports cannot stand inside a linker group; the parser deals with
   // both on the main path before it gets here.
   if (begins_with_literal(class_id, table[kPortRow]) ||
@@ -122,10 +110,9 @@ Status resolve_device_class(BoardModel& model, const char* class_id, std::uint32
     }
   }
   ++model.family_use_count[r];
-
-  record.mainIR = ir_length;
-  record.cls_id = model.family_class_base[r];
-  model.device_classes[model.device_count - 1] = family.high_level_base + value;
+  device.family = static_cast<std::uint8_t>(r);
+  device.mainIR = static_cast<std::uint16_t>(ir_length);
+  device.high_level = family.high_level_base + value;
   return kStatusOk;
 }
 

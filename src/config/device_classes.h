@@ -1,6 +1,6 @@
 // Device statements: the quoted device name, the look-up of a class ID in the family class table,
-// and the resolution of an ordinary device's class ID into its record, its high-level class and
-// (for the first device of a family) the family's block of class records.
+// and the resolution of an ordinary device's class ID into its family, IR length and high-level
+// class, with (for the first device of a family) the family's block of class records.
 #ifndef KVR_CONFIG_DEVICE_CLASSES_H_
 #define KVR_CONFIG_DEVICE_CLASSES_H_
 
@@ -24,11 +24,11 @@ Status parse_device_name(LineState& line, const BoardModel& model, DeviceName& n
 // receives 25 first and the row index on success.
 Status find_family_row(const char* class_id, std::uint32_t* row, std::uint8_t version);
 
-// Appends the record and the high-level class of the device whose name was appended last.
-// `prior` is the device before it on its path (0 for the first), `parent` and `subpath` place it
-// inside a linker (0 and 0 on the main path). Statuses: -380, -381, -383, -390, -131.
-Status resolve_device_class(BoardModel& model, const char* class_id, std::uint32_t prior,
-                            std::uint32_t parent, std::uint32_t subpath, std::uint8_t version);
+// Resolves an ordinary device's class ID into `device`: its family row, IR length and high-level
+// class; the family's block of class records is appended with its first device. Statuses: -380,
+// -381, -383, -390, -131.
+Status resolve_device_class(BoardModel& model, const char* class_id, std::uint8_t version,
+                            DeviceEntry& device);
 
 // True when the first `n` characters of `text` and `pattern` are equal, case-sensitively; two
 // texts that end at different places within those n characters differ.

@@ -1,5 +1,6 @@
 #include "config/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/ascii.h"
@@ -13,46 +14,64 @@ bool is_blank(char c) {
 
 }  // namespace
 
-Status read_line(LineState& line, const LineSource& source) {
-  // A line-oriented read of at most 4135 characters that stops after a newline. A carriage return
-  // right before the newline is dropped, as a text-mode stream does where the format comes from,
-  // so a file written with CR LF line ends reads the same as one written with LF alone.
-  if (std::fgets(line.buffer, LineState::kBufferSize, source.stream) == nullptr) {
-    return kStatusUnexpectedEnd;
+LineReader::LineReader(const LineSource& source) : source_(source), block_(new char[kBlockBytes]) {}
+
+bool LineReader::fill(std::size_t wanted) {
+  if (end_ - begin_ < wanted && !at_end_) {
+    std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < kBlockBytes && !at_end_) {
+      const std::size_t got =
+          std::fread(block_.get() + end_, 1, kBlockBytes - end_, source_.stream);
+      end_ += got;
+      at_end_ = got == 0;
+    }
   }
-  // Like the text read it stands for, the line ends at its first zero byte.
-  std::size_t length = std::strlen(line.buffer);
+  return end_ > begin_;
+}
+
+Status LineReader::read_line(LineState& line) {
+  if (!fill(LineState::kMaxRead + 1)) return kStatusUnexpectedEnd;
+  // One line-oriented read: up to 4135 characters, stopping after a newline.
+  const char* start = block_.get() + begin_;
+  std::size_t taken = std::min(end_ - begin_, LineState::kMaxRead);
+  if (const void* newline = std::memchr(start, '\n', taken)) {
+    taken = static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
+  }
+  std::memcpy(line.buffer, start, taken);
+  line.buffer[taken] = '\0';
+  begin_ += taken;
+
+  const void* zero = std::memchr(line.buffer, '\0', taken);  // the line ends at its first one
+  std::size_t length = zero != nullptr
+                           ? static_cast<std::size_t>(static_cast<const char*>(zero) - line.buffer)
+                           : taken;
   if (length >= 2 && line.buffer[length - 1] == '\n' && line.buffer[length - 2] == '\r') {
     line.buffer[length - 2] = '\n';
     line.buffer[--length] = '\0';
-  } else if (length == LineState::kMaxRead && line.buffer[length - 1] == '\r') {
-    // The read stopped between a carriage return and, maybe, its newline.
-    int following = std::getc(source.stream);
-    if (following == '\n') {
-      line.buffer[length - 1] = '\n';
-    } else if (following != EOF) {
-      std::ungetc(following, source.stream);
-    }
+  } else if (length == LineState::kMaxRead && line.buffer[length - 1] == '\r' && fill(1) &&
+             block_[begin_] == '\n') {
+    // The read stopped between a carriage return and its newline.
+    line.buffer[length - 1] = '\n';
+    ++begin_;
   }
-
   ++line.line_number;
   line.column = 0;
   line.length = static_cast<std::uint16_t>(length);
 
-  if (source.verbose != 0 && source.echo != nullptr) {
-    std::fprintf(source.echo, "%06d %s", static_cast<int>(line.line_number), line.buffer);
-    std::fflush(source.echo);
+  if (source_.verbose != 0 && source_.echo != nullptr) {
+    std::fprintf(source_.echo, "%06d %s", static_cast<int>(line.line_number), line.buffer);
+    std::fflush(source_.echo);
   }
-  if (line.length == LineState::kMaxRead && line.buffer[line.length - 1] != '\n') {
-    return kStatusLineTooLong;
-  }
+  if (length == LineState::kMaxRead && line.buffer[length - 1] != '\n') return kStatusLineTooLong;
   return kStatusOk;
 }
 
-Status skip_blanks(LineState& line, const LineSource& source) {
+Status LineReader::skip_blanks(LineState& line) {
   for (;;) {
     while (line.column < line.length) {
-      char c = line.buffer[line.column];
+      const char c = line.buffer[line.column];
       if (c == ';') {
         line.column = line.length;  // the rest of the line is a comment
       } else if (is_blank(c)) {
@@ -61,7 +80,7 @@ Status skip_blanks(LineState& line, const LineSource& source) {
         return kStatusOk;
       }
     }
-    if (Status status = read_line(line, source); status != kStatusOk) return status;
+    if (Status status = read_line(line); status != kStatusOk) return status;
   }
 }
 

@@ -1,14 +1,18 @@
 // Reading a board configuration file one line at a time, and skipping blanks and comments.
 //
-// A line holds at most 4134 characters before its newline. The four blanks are space, tab, line
-// feed and carriage return; every other character, control characters included, belongs to a
-// token. Wherever the next token is looked for, a ';' ends the useful part of the line.
+// A line holds at most 4134 characters before its newline; a read takes up to 4135 characters
+// and stops after a newline, as a text stream's line read does, and the line ends at its first
+// zero byte. A carriage return right before the newline is dropped, so a file with CR LF line
+// ends reads like one with LF alone. The four blanks are space, tab, line feed and carriage
+// return; every other character, control characters included, belongs to a token. Wherever the
+// next token is looked for, a ';' ends the useful part of the line.
 #ifndef KVR_CONFIG_LINE_READER_H_
 #define KVR_CONFIG_LINE_READER_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "base/status.h"
 
@@ -25,19 +29,35 @@ struct LineState {
   std::uint16_t length = 0;       // characters before the first zero byte
 };
 
-// Where a line comes from and where the verbose echo of each line goes.
+// Where the lines come from and where the verbose echo of each line goes.
 struct LineSource {
   std::FILE* stream = nullptr;
   std::uint16_t verbose = 0;
   std::FILE* echo = nullptr;  // standard output of the run (possibly redirected)
 };
 
-// Reads the next line. -354 when nothing can be read, -356 when 4135 characters were read without
-// a newline (the line is echoed first in verbose mode).
-Status read_line(LineState& line, const LineSource& source);
+// Reads a stream's lines from blocks of it held in memory, so that each byte is read once.
+class LineReader {
+ public:
+  explicit LineReader(const LineSource& source);  // throws std::bad_alloc
 
-// Moves `column` to the first character of the next token, reading lines as needed.
-Status skip_blanks(LineState& line, const LineSource& source);
+  // Reads the next line. -354 when nothing can be read, -356 when 4135 characters were read
+  // without a newline (the line is echoed first in verbose mode).
+  Status read_line(LineState& line);
+
+  // Moves `column` to the first character of the next token, reading lines as needed.
+  Status skip_blanks(LineState& line);
+
+ private:
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+  // Makes at least `wanted` bytes available, unless the stream ends first; false when none are.
+  bool fill(std::size_t wanted);
+
+  LineSource source_;
+  std::unique_ptr<char[]> block_;
+  std::size_t begin_ = 0, end_ = 0;  // the bytes read from the stream but not yet taken
+  bool at_end_ = false;
+};
 
 // A name token of a variable ("[name]") or a device ("\"name\""): what closes it, its longest
 // length, and the status of each fault.

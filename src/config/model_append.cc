@@ -1,41 +1,35 @@
 #include "config/model_append.h"
 
+#include <cstring>
 #include <new>
-#include <utility>
+
+#include "base/ascii.h"
 
 namespace kvr {
-
-Status append_device_name(BoardModel& model, const DeviceName& name) {
-  ++model.device_count;
-  try {
-    model.device_names.push_back(name);
-    model.device_name_keys.insert(device_name_key(name));
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
-  return kStatusOk;
-}
-
 namespace {
 
-template <typename T>
-Status grow_to(std::vector<T>& array, std::uint32_t count) {
-  try {
-    array.resize(count);
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
-  return kStatusOk;
+std::uint64_t name_hash(const BoardModel& model, const char* name) {
+  return model.device_names.hash(name, 8, false);
+}
+
+std::uint64_t variable_hash(const BoardModel& model, std::string_view name) {
+  return model.variable_names.hash(name.data(), name.size(), true);
 }
 
 }  // namespace
 
-Status grow_device_records(BoardModel& model) {
-  return grow_to(model.devices, model.device_count);
-}
-
-Status grow_device_classes(BoardModel& model) {
-  return grow_to(model.device_classes, model.device_count);
+Status append_device(BoardModel& model, const DeviceEntry& device) {
+  try {
+    model.devices.push_back(device);
+    const auto id = static_cast<std::uint32_t>(model.devices.size() - 1);
+    model.device_names.insert(name_hash(model, device.name.data()), id, [&](std::uint32_t other) {
+      return name_hash(model, model.devices[other].name.data());
+    });
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
+  model.device_count = static_cast<std::uint32_t>(model.devices.size());
+  return kStatusOk;
 }
 
 Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t size) {
@@ -50,24 +44,31 @@ Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t 
   return kStatusOk;
 }
 
-Status append_variable(BoardModel& model, std::string name, std::string value) {
-  ++model.variable_count;
+Status append_variable(BoardModel& model, std::string_view name, std::string_view value) {
   try {
-    std::string key = variable_key(name);
-    model.variables.push_back(ConfigVariable{std::move(name), std::move(value)});
-    model.variable_keys.insert(std::move(key));
+    const std::uint32_t location = model.variables.append(name, value);
+    model.variable_names.insert(variable_hash(model, name), location, [&](std::uint32_t other) {
+      return variable_hash(model, model.variables.name_at(other));
+    });
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
+  ++model.variable_count;
   return kStatusOk;
 }
 
 bool device_name_taken(const BoardModel& model, const DeviceName& name) {
-  return model.device_name_keys.contains(device_name_key(name));
+  return model.device_names.contains(name_hash(model, name.data()), [&](std::uint32_t id) {
+    return std::memcmp(model.devices[id].name.data(), name.data(), 8) == 0;
+  });
 }
 
-bool variable_name_taken(const BoardModel& model, const std::string& name) {
-  return model.variable_keys.contains(variable_key(name));
+bool variable_name_taken(const BoardModel& model, std::string_view name) {
+  return model.variable_names.contains(variable_hash(model, name), [&](std::uint32_t location) {
+    const char* other = model.variables.name_at(location);
+    return std::strlen(other) == name.size() &&
+           equal_nocase_n(other, name.data(), name.size()) == 0;
+  });
 }
 
 }  // namespace kvr

@@ -1,33 +1,29 @@
 #include "database/board_model.h"
 
-#include <cstring>
-
-#include "base/ascii.h"
+#include <algorithm>
 
 namespace kvr {
 
-std::string variable_key(std::string_view name) {
-  return lower_cased(name);
-}
-
-std::uint64_t device_name_key(const DeviceName& name) {
-  std::uint64_t key = 0;
-  std::memcpy(&key, name.data(), sizeof key);
-  return key;
+DeviceName name_of(const DeviceEntry& device) {
+  DeviceName name{};
+  std::copy(device.name.begin(), device.name.end(), name.begin());
+  return name;
 }
 
 void release_board_model(BoardModel& model) {
   // Swapping with empty containers returns their memory, which clear() would keep.
-  std::vector<DeviceRecord>().swap(model.devices);
   std::vector<ClassRecord>().swap(model.classes);
-  std::vector<DeviceName>().swap(model.device_names);
-  std::vector<std::uint32_t>().swap(model.device_classes);
-  std::vector<ConfigVariable>().swap(model.variables);
-  std::unordered_set<std::string>().swap(model.variable_keys);
-  std::unordered_set<std::uint64_t>().swap(model.device_name_keys);
+  std::vector<LinkerEntry>().swap(model.linkers);
+  model.devices.clear();
+  model.variables.clear();
+  model.device_names.clear();
+  model.variable_names.clear();
   model.device_count = 0;
   model.class_count = 0;
   model.variable_count = 0;
+  model.linker_class = 0;
+  model.main_ir = 0;
+  model.main_devices = 0;
   model.family_class_base.fill(0);
   model.family_use_count.fill(0);
 }

@@ -1,26 +1,28 @@
 // The in-memory description of one board: what the configuration parser fills, the database
-// writer writes and the dispatcher releases. Records are plain data; the model owns every array and
-// string it refers to.
+// writer writes and other readers walk. The model keeps what a configuration file says of each
+// device (its name, family, IR length, high-level class and place) and derives every other field
+// of its database record from the order of the paths (database/device_walk.h), so that a board of
+// a million devices takes about twenty bytes a device. The model owns everything it refers to.
 //
-// The counters are kept apart from the arrays on purpose: the parser counts a device as soon as its
-// name is read, before its record exists, and the analyser keeps only the counts it reads from a
-// database file and creates no records at all.
+// The counters are kept apart from the arrays on purpose: the analyser keeps only the counts it
+// reads from a database file and creates no records at all.
 #ifndef KVR_DATABASE_BOARD_MODEL_H_
 #define KVR_DATABASE_BOARD_MODEL_H_
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "base/chunked.h"
+#include "database/name_index.h"
+#include "database/variable_arena.h"
 
 namespace kvr {
 
 inline constexpr std::size_t kFamilyRowCount = 25;
 
-// One device of the scan path. The field order is the order of the words in a database file.
+// One device's record as a database file stores it. The field order is the order of the words.
 struct DeviceRecord {
   std::uint32_t dev_id = 0;   // 1-based position in the configuration file
   std::uint32_t cls_id = 0;   // index of the family's first class record
@@ -47,16 +49,29 @@ struct ClassRecord {
   friend bool operator==(const ClassRecord&, const ClassRecord&) = default;
 };
 
-struct ConfigVariable {
-  std::string name;   // 1 to 32 characters, as written
-  std::string value;  // as written, a string value with its quotes
-
-  friend bool operator==(const ConfigVariable&, const ConfigVariable&) = default;
-};
-
 // A device name: 1 to 8 lower-case characters, zero-filled up to and including the ninth byte, so
 // the first eight bytes can be written out as a fixed-width field.
 using DeviceName = std::array<char, 9>;
+
+// What the model keeps of a device; `place` holds the sub-path (0 to 3) or kLinkerPlace.
+struct DeviceEntry {
+  std::uint32_t high_level;  // the device's high-level class
+  std::uint32_t parent;      // dev_id of the linker whose sub-path holds it, 0 on the main path
+  std::uint16_t mainIR;      // at most 0x400
+  std::uint8_t family;       // its row of the family class table
+  std::uint8_t place;
+  std::array<char, 8> name;  // the name field: lower case, zero-filled
+};
+inline constexpr std::uint8_t kLinkerPlace = 4;
+
+// What the model keeps of a scan-path linker beside its entry: where its sub-paths begin and what
+// they add up to.
+struct LinkerEntry {
+  std::uint32_t dev_id = 0;
+  std::array<std::uint32_t, 4> sub_id{};         // first dev_id of each sub-path, or 0
+  std::array<std::uint32_t, 4> group_ir{};       // IR bits of each sub-path's devices
+  std::array<std::uint32_t, 4> group_devices{};  // devices on each sub-path
+};
 
 struct BoardModel {
   std::array<std::uint32_t, kFamilyRowCount> family_class_base{};
@@ -64,22 +79,20 @@ struct BoardModel {
   std::uint32_t device_count = 0;
   std::uint32_t class_count = 0;
   std::uint32_t variable_count = 0;
-  std::vector<DeviceRecord> devices;
   std::vector<ClassRecord> classes;
-  std::vector<ConfigVariable> variables;
-  std::vector<std::uint32_t> device_classes;  // high-level class per device
-  std::vector<DeviceName> device_names;
-
-  // Hashed indexes for the duplicate-name checks, so that a parse stays linear in the file:
-  // variable names lower-cased, device names packed into their eight bytes.
-  std::unordered_set<std::string> variable_keys;
-  std::unordered_set<std::uint64_t> device_name_keys;
+  Chunked<DeviceEntry> devices;
+  std::vector<LinkerEntry> linkers;
+  std::uint32_t linker_class = 0;  // the class record every linker shares, once there is one
+  std::uint32_t main_ir = 0;       // IR bits of the main path's devices
+  std::uint32_t main_devices = 0;  // devices on the main path
+  VariableArena variables;
+  // For the duplicate-name checks: device ids by name, variable locations by name.
+  NameIndex device_names;
+  NameIndex variable_names;
 };
 
-// The key under which a variable name is indexed: the name with ASCII letters lower-cased.
-std::string variable_key(std::string_view name);
-// The key under which a device name (already lower case, zero-filled) is indexed.
-std::uint64_t device_name_key(const DeviceName& name);
+// The device's name as a zero-terminated text.
+DeviceName name_of(const DeviceEntry& device);
 
 // Frees everything the model holds and sets every counter and both family tables to 0. Safe on a
 // model in any state that a failed parse leaves, on an empty model, and twice.

@@ -1,84 +1,107 @@
-// Single-byte stream primitives for database files. Every number in a database file is a 32-bit
-// little-endian word, whatever the byte order of the machine.
+// Block-wise reading and writing of database files. Every number in a database file is a 32-bit
+// little-endian word, whatever the byte order of the machine. Both sides move the bytes through a
+// buffer of their own, so that a file of many megabytes costs a few dozen stream calls.
 #ifndef KVR_DATABASE_BYTE_IO_H_
 #define KVR_DATABASE_BYTE_IO_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "base/status.h"
 
 namespace kvr {
 
-// The calls are inline: every byte of a database file passes through them, and a call per byte
-// would cost as much as the rest of a generate.
-// Writes the low byte of `value`; -136 when the stream does not take it.
-inline Status write_byte(std::uint32_t value, std::FILE* stream);
-// Writes four bytes, least significant first; -136 at the first that fails.
-inline Status write_word(std::uint32_t value, std::FILE* stream);
+// Reads a stream from its current position. Every read that the stream cannot complete returns
+// -135 and leaves the caller's value alone; `counter` counts the bytes delivered.
+class ByteReader {
+ public:
+  explicit ByteReader(std::FILE* stream) : stream_(stream), block_(new char[kBlockBytes]) {}
 
-// Reads one byte; -135 at the end of the file or on an error, else adds 1 to `counter`.
-inline Status read_byte(std::uint8_t* byte, std::uint32_t& counter, std::FILE* stream);
-// Reads four bytes, the first the least significant; -135 (and `word` unchanged) when any read
-// fails, else adds 4 to `counter`.
-inline Status read_word(std::uint32_t* word, std::uint32_t& counter, std::FILE* stream);
-
-namespace byte_io_detail {
-
-// The unlocked forms skip the per-call stream lock; the program is single-threaded and moves every
-// byte of a database file through these two calls, so the lock would be pure cost.
-inline int put_one(int c, std::FILE* stream) {
-#if defined(__unix__) || defined(__APPLE__)
-  return putc_unlocked(c, stream);
-#else
-  return std::putc(c, stream);
-#endif
-}
-
-inline int get_one(std::FILE* stream) {
-#if defined(__unix__) || defined(__APPLE__)
-  return getc_unlocked(stream);
-#else
-  return std::getc(stream);
-#endif
-}
-
-}  // namespace byte_io_detail
-
-inline Status write_byte(std::uint32_t value, std::FILE* stream) {
-  return byte_io_detail::put_one(static_cast<int>(value & 0xFFU), stream) == EOF
-             ? kStatusWriteFailed
-             : kStatusOk;
-}
-
-inline Status write_word(std::uint32_t value, std::FILE* stream) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    const Status status = write_byte(value >> shift, stream);
-    if (status != kStatusOk) return status;
+  Status byte(std::uint8_t& value) {
+    if (at_ == end_ && !refill()) return kStatusReadFailed;
+    value = static_cast<std::uint8_t>(block_[at_++]);
+    ++counter;
+    return kStatusOk;
   }
-  return kStatusOk;
-}
-
-inline Status read_byte(std::uint8_t* byte, std::uint32_t& counter, std::FILE* stream) {
-  const int c = byte_io_detail::get_one(stream);
-  if (c == EOF) return kStatusReadFailed;
-  *byte = static_cast<std::uint8_t>(c);
-  ++counter;
-  return kStatusOk;
-}
-
-inline Status read_word(std::uint32_t* word, std::uint32_t& counter, std::FILE* stream) {
-  // Assembled in a local so that a file ending inside the word leaves the caller's value alone.
-  std::uint32_t assembled = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int c = byte_io_detail::get_one(stream);
-    if (c == EOF) return kStatusReadFailed;
-    assembled |= static_cast<std::uint32_t>(c) << shift;
+  Status word(std::uint32_t& value) {
+    unsigned char bytes[4];
+    for (unsigned char& b : bytes) {
+      if (at_ == end_ && !refill()) return kStatusReadFailed;
+      b = static_cast<unsigned char>(block_[at_++]);
+    }
+    value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t{bytes[3]} << 24;
+    counter += 4;
+    return kStatusOk;
   }
-  *word = assembled;
-  counter += 4;
-  return kStatusOk;
-}
+  // The bytes up to the next zero byte within the buffer (at most `limit` + 1 of them): their
+  // count, and whether the zero byte was among them. -135 when the stream ends first.
+  Status span_to_zero(const char*& bytes, std::size_t& count, bool& ended, std::size_t limit) {
+    if (at_ == end_ && !refill()) return kStatusReadFailed;
+    bytes = block_.get() + at_;
+    const std::size_t available = std::min(end_ - at_, limit + 1);
+    const void* zero = std::memchr(bytes, 0, available);
+    ended = zero != nullptr;
+    count = ended ? static_cast<std::size_t>(static_cast<const char*>(zero) - bytes) : available;
+    at_ += count + (ended ? 1 : 0);
+    counter += static_cast<std::uint32_t>(count + (ended ? 1 : 0));
+    return kStatusOk;
+  }
+
+  std::uint32_t counter = 0;
+
+ private:
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+  bool refill() {
+    at_ = 0;
+    end_ = std::fread(block_.get(), 1, kBlockBytes, stream_);
+    return end_ != 0;
+  }
+  std::FILE* stream_;
+  std::unique_ptr<char[]> block_;
+  std::size_t at_ = 0, end_ = 0;
+};
+
+// Writes to a stream through a buffer. The first write the stream refuses makes every later one
+// a no-op, and flush() then returns -136.
+class ByteWriter {
+ public:
+  explicit ByteWriter(std::FILE* stream) : stream_(stream), buffer_(new char[kBufferBytes]) {}
+
+  void word(std::uint32_t value) {
+    if (used_ + 4 > kBufferBytes) flush();
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+    std::memcpy(buffer_.get() + used_, bytes, 4);
+    used_ += 4;
+  }
+  void bytes(const char* data, std::size_t size) {
+    if (used_ + size > kBufferBytes) {
+      flush();
+      if (size > kBufferBytes / 2) {  // large runs go to the stream directly
+        failed_ = failed_ || std::fwrite(data, 1, size, stream_) != size;
+        return;
+      }
+    }
+    std::memcpy(buffer_.get() + used_, data, size);
+    used_ += size;
+  }
+  Status flush() {
+    if (!failed_ && used_ > 0) failed_ = std::fwrite(buffer_.get(), 1, used_, stream_) != used_;
+    used_ = 0;
+    return failed_ ? kStatusWriteFailed : kStatusOk;
+  }
+
+ private:
+  static constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
+  std::FILE* stream_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
 
 }  // namespace kvr
 

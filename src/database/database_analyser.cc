@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cstddef>
+#include <new>
+#include <string>
+#include <string_view>
 
 #include "base/ascii.h"
 #include "database/byte_io.h"
@@ -12,181 +15,215 @@ namespace {
 
 using namespace format;
 
-// The reading position and the dump target, passed to every step. The counter is the number of
-// bytes read so far; the analyser never seeks, so it is also the file offset.
-struct Reader {
-  std::FILE* stream;
-  std::uint32_t counter;
-  bool verbose;
-  std::FILE* out;
+// The dump, gathered in a buffer of its own and handed to the stream in large pieces; in brief
+// mode it gathers nothing at all. Whatever it holds reaches the stream before the analyser
+// returns, so the dispatcher's messages follow it in order.
+class Dump {
+ public:
+  Dump(bool verbose, std::FILE* out) : verbose_(verbose), out_(out) {
+    if (verbose_) text_.reserve(kFlushBytes + 8192);
+  }
+  ~Dump() { flush(); }
+  Dump(const Dump&) = delete;
+  Dump& operator=(const Dump&) = delete;
+
+  Dump& operator<<(std::string_view text) {
+    if (verbose_) {
+      text_ += text;
+      if (text_.size() >= kFlushBytes) flush();
+    }
+    return *this;
+  }
+  Dump& decimal(std::uint32_t value) { return number(value, 10); }
+  Dump& hex(std::uint32_t value) {
+    *this << "0x";
+    return number(value, 16);
+  }
+  void flush() {
+    if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), out_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
+  Dump& number(std::uint32_t value, std::uint32_t base) {
+    char digits[10];
+    char* at = digits + sizeof digits;
+    do {
+      *--at = "0123456789abcdef"[value % base];
+      value /= base;
+    } while (value != 0);
+    return *this << std::string_view(at, static_cast<std::size_t>(digits + sizeof digits - at));
+  }
+
+  bool verbose_;
+  std::FILE* out_;
+  std::string text_;
 };
 
-// Every printed text comes through here so that brief mode prints nothing at all.
-template <typename... Args>
-void print(const Reader& r, const char* format, Args... args) {
-  if (r.verbose) std::fprintf(r.out, format, args...);
-}
-
-void print_text(const Reader& r, const char* text) {
-  if (r.verbose) std::fputs(text, r.out);
-}
-
-Status read_size(Reader& r, std::uint32_t& size) {
+Status read_size(ByteReader& in, std::uint32_t& size) {
   std::uint32_t word = 0;
-  const Status status = read_word(&word, r.counter, r.stream);
+  const Status status = in.word(word);
   if (status != kStatusOk) return status;
   size = word & kSizeMask;
   return size == 0 ? kStatusDatabaseUnusable : kStatusOk;
 }
 
-// Reads a zero-terminated text into `buffer` (room for `limit` characters and the zero), turning
-// letters into lower case. More than `limit` characters make the file unusable.
-template <std::size_t N>
-Status read_lowered_text(Reader& r, std::array<char, N>& buffer, std::size_t limit) {
-  for (std::size_t length = 0;; ++length) {
-    std::uint8_t byte = 0;
-    const Status status = read_byte(&byte, r.counter, r.stream);
+// Reads a zero-terminated text of at most `limit` characters into `text`, letters in lower case.
+// A longer text makes the file unusable.
+Status read_lowered_text(ByteReader& in, std::string& text, std::size_t limit) {
+  text.clear();
+  for (;;) {
+    const char* bytes = nullptr;
+    std::size_t count = 0;
+    bool ended = false;
+    const Status status = in.span_to_zero(bytes, count, ended, limit - text.size());
     if (status != kStatusOk) return status;
-    if (byte == 0) {
-      buffer[length] = '\0';
-      return kStatusOk;
-    }
-    if (length == limit) return kStatusDatabaseUnusable;
-    buffer[length] = to_lower(static_cast<char>(byte));
+    if (text.size() + count > limit) return kStatusDatabaseUnusable;
+    for (std::size_t i = 0; i < count; ++i) text += to_lower(bytes[i]);
+    if (ended) return kStatusOk;
   }
 }
 
-Status analyse_variable_section(BoardModel& model, Reader& r) {
+Status analyse_variable_section(BoardModel& model, ByteReader& in, Dump& dump) {
   std::uint8_t byte = 0;
-  for (std::uint32_t i = 0; i < kLabelLength; ++i) {
-    const Status status = read_byte(&byte, r.counter, r.stream);
-    if (status != kStatusOk) return status;
+  for (std::size_t i = 0; i < kLabelLength; ++i) {
+    if (Status status = in.byte(byte); status != kStatusOk) return status;
   }
-  print(r, "The label is %u bytes.\n", static_cast<unsigned>(kLabelLength));
+  dump << "The label is ";
+  dump.decimal(static_cast<std::uint32_t>(kLabelLength)) << " bytes.\n";
   std::uint32_t s1 = 0;
-  Status status = read_size(r, s1);
-  if (status == kStatusOk) status = read_word(&model.variable_count, r.counter, r.stream);
+  Status status = read_size(in, s1);
+  if (status == kStatusOk) status = in.word(model.variable_count);
   if (status != kStatusOk) return status;
-  print(r, "The first header and variable section is %u bytes.\n", s1);
-  print(r, "The number of variables is %u.\n", model.variable_count);
-  if (model.variable_count != 0) print_text(r, "\n");
+  dump << "The first header and variable section is ";
+  dump.decimal(s1) << " bytes.\nThe number of variables is ";
+  dump.decimal(model.variable_count) << ".\n";
+  if (model.variable_count != 0) dump << "\n";
 
-  // Fixed buffers whatever the count says: the count is read from the file and may be anything.
-  std::array<char, kMaxVariableName + 1> name{};
-  std::array<char, kMaxVariableValue + 1> value{};
+  std::string name;
+  std::string value;
   for (std::uint32_t i = 0; i < model.variable_count; ++i) {
-    status = read_lowered_text(r, name, kMaxVariableName);
-    if (status == kStatusOk) status = read_lowered_text(r, value, kMaxVariableValue);
+    status = read_lowered_text(in, name, kMaxVariableName);
+    if (status == kStatusOk) status = read_lowered_text(in, value, kMaxVariableValue);
     if (status != kStatusOk) return status;
-    print(r, "  Variable %u\n", i);
-    print(r, "    name  = [%s]\n", name.data());
-    print(r, "    value = %s\n", value.data());
+    dump << "  Variable ";
+    dump.decimal(i) << "\n    name  = [" << name << "]\n    value = " << value << "\n";
   }
-  if (model.variable_count != 0) print_text(r, "\n");
+  if (model.variable_count != 0) dump << "\n";
 
   // Both in unsigned 32-bit arithmetic: a section longer than S1 claims prints a wrapped padding
   // and skips nothing.
   const std::uint32_t section_end = s1 + static_cast<std::uint32_t>(kLabelLength);
-  print(r, "The padding is %u bytes.\n", section_end - r.counter);
-  while (r.counter < section_end) {
-    status = read_byte(&byte, r.counter, r.stream);
-    if (status != kStatusOk) return status;
+  dump << "The padding is ";
+  dump.decimal(section_end - in.counter) << " bytes.\n";
+  while (in.counter < section_end) {
+    if (status = in.byte(byte); status != kStatusOk) return status;
   }
   return kStatusOk;
 }
 
-Status analyse_classes(const BoardModel& model, Reader& r) {
+Status analyse_classes(const BoardModel& model, ByteReader& in, Dump& dump) {
   for (std::uint32_t i = 0; i < model.class_count; ++i) {
     std::array<std::uint32_t, 4> words{};
     for (std::uint32_t& word : words) {
-      const Status status = read_word(&word, r.counter, r.stream);
-      if (status != kStatusOk) return status;
+      if (Status status = in.word(word); status != kStatusOk) return status;
     }
-    print(r, "  Class %u\n", i);
-    print(r, "    rev  = 0x%x\n", words[0]);
-    print(r, "    size = 0x%x\n", words[1]);
-    print(r, "    addr = 0x%x\n", words[2]);
-    print(r, "    who  = 0x%x\n", words[3]);
+    dump << "  Class ";
+    dump.decimal(i) << "\n    rev  = ";
+    dump.hex(words[0]) << "\n    size = ";
+    dump.hex(words[1]) << "\n    addr = ";
+    dump.hex(words[2]) << "\n    who  = ";
+    dump.hex(words[3]) << "\n";
   }
   return kStatusOk;
 }
 
-constexpr std::array<const char*, 16> kDeviceFieldFormats = {
-    "    dev_id    = 0x%x\n", "    cls_id    = 0x%x\n", "    prior     = 0x%x\n",
-    "    parent    = 0x%x\n", "    subpath   = 0x%x\n", "    connect   = 0x%x\n",
-    "    sub_id[0] = 0x%x\n", "    sub_id[1] = 0x%x\n", "    sub_id[2] = 0x%x\n",
-    "    sub_id[3] = 0x%x\n", "    mainIR    = 0x%x\n", "    preIR     = 0x%x\n",
-    "    preDR     = 0x%x\n", "    posIR     = 0x%x\n", "    posDR     = 0x%x\n",
-    "    dev_count = 0x%x\n"};
+constexpr std::array<std::string_view, kDeviceWords + 1> kDeviceFields = {
+    "    dev_id    = ", "    cls_id    = ", "    prior     = ", "    parent    = ",
+    "    subpath   = ", "    connect   = ", "    sub_id[0] = ", "    sub_id[1] = ",
+    "    sub_id[2] = ", "    sub_id[3] = ", "    mainIR    = ", "    preIR     = ",
+    "    preDR     = ", "    posIR     = ", "    posDR     = ", "    dev_count = "};
 
-Status analyse_device_records(const BoardModel& model, Reader& r, bool v2) {
+Status analyse_device_records(const BoardModel& model, ByteReader& in, Dump& dump, bool v2) {
   const std::size_t word_count = v2 ? kDeviceWords + 1 : kDeviceWords;
   // Every pass reads a whole record before k moves, so even a dev_count of 0, or one that makes k
   // wrap, cannot keep the loop going past the end of the file.
   for (std::uint32_t k = 0; k < model.device_count;) {
     std::array<std::uint32_t, kDeviceWords + 1> words{};
     for (std::size_t w = 0; w < word_count; ++w) {
-      const Status status = read_word(&words[w], r.counter, r.stream);
-      if (status != kStatusOk) return status;
+      if (Status status = in.word(words[w]); status != kStatusOk) return status;
     }
-    print(r, "  Device %u\n", k);
-    for (std::size_t w = 0; w < word_count; ++w) print(r, kDeviceFieldFormats[w], words[w]);
+    dump << "  Device ";
+    dump.decimal(k) << "\n";
+    for (std::size_t w = 0; w < word_count; ++w) {
+      dump << kDeviceFields[w];
+      dump.hex(words[w]) << "\n";
+    }
     k += v2 ? words[kDeviceWords] : 1;
   }
   return kStatusOk;
 }
 
-Status analyse_high_level_section(const BoardModel& model, Reader& r) {
-  if (model.device_count != 0) print_text(r, "\n");
-  print(r, "The high-level section's device count is %u.\n", model.device_count);
-  if (model.device_count != 0) print_text(r, "\n");
-  std::array<char, kNameFieldBytes + 1> name{};
+Status analyse_high_level_section(const BoardModel& model, ByteReader& in, Dump& dump) {
+  if (model.device_count != 0) dump << "\n";
+  dump << "The high-level section's device count is ";
+  dump.decimal(model.device_count) << ".\n";
+  if (model.device_count != 0) dump << "\n";
   for (std::uint32_t i = 0; i < model.device_count; ++i) {
     std::uint32_t device_class = 0;
-    Status status = read_word(&device_class, r.counter, r.stream);
+    std::array<char, kNameFieldBytes + 1> name{};
+    Status status = in.word(device_class);
     for (std::size_t b = 0; status == kStatusOk && b < kNameFieldBytes; ++b) {
       std::uint8_t byte = 0;
-      status = read_byte(&byte, r.counter, r.stream);
+      status = in.byte(byte);
       name[b] = static_cast<char>(byte);
     }
     if (status != kStatusOk) return status;
-    print(r, "  Device %u\n", i);
-    print(r, "    name  = \"%s\"\n", name.data());
-    print(r, "    class = 0x%x\n", device_class);
+    dump << "  Device ";
+    dump.decimal(i) << "\n    name  = \"" << std::string_view(name.data()) << "\"\n    class = ";
+    dump.hex(device_class) << "\n";
   }
   return kStatusOk;
 }
 
-Status analyse_control_section(BoardModel& model, Reader& r, bool v2) {
+Status analyse_control_section(BoardModel& model, ByteReader& in, Dump& dump, bool v2) {
   std::uint32_t s2 = 0;
-  Status status = read_size(r, s2);
-  if (status == kStatusOk) status = read_word(&model.device_count, r.counter, r.stream);
-  if (status == kStatusOk) status = read_word(&model.class_count, r.counter, r.stream);
+  Status status = read_size(in, s2);
+  if (status == kStatusOk) status = in.word(model.device_count);
+  if (status == kStatusOk) status = in.word(model.class_count);
   if (status != kStatusOk) return status;
-  print(r, "The second header and control section is %u bytes.\n", s2);
-  print(r, "The number of classes is %u.\n", model.class_count);
-  if (model.class_count != 0) print_text(r, "\n");
-  status = analyse_classes(model, r);
-  if (status != kStatusOk) return status;
-  if (model.class_count != 0) print_text(r, "\n");
-  print(r, "The number of devices is %u.\n", model.device_count);
-  if (model.device_count != 0) print_text(r, "\n");
-  return analyse_device_records(model, r, v2);
+  dump << "The second header and control section is ";
+  dump.decimal(s2) << " bytes.\nThe number of classes is ";
+  dump.decimal(model.class_count) << ".\n";
+  if (model.class_count != 0) dump << "\n";
+  if (status = analyse_classes(model, in, dump); status != kStatusOk) return status;
+  if (model.class_count != 0) dump << "\n";
+  dump << "The number of devices is ";
+  dump.decimal(model.device_count) << ".\n";
+  if (model.device_count != 0) dump << "\n";
+  return analyse_device_records(model, in, dump, v2);
 }
 
 }  // namespace
 
 Status analyse_board_database(BoardModel& model, std::FILE* stream, std::uint16_t verbose,
                               std::uint8_t version, std::FILE* out) {
-  Reader r{stream, 0, verbose != 0, out};
   const bool v2 = version == 2;
-  print(r, "The file format is version %u.\n", static_cast<unsigned>(version));
-  Status status = v2 ? analyse_variable_section(model, r) : kStatusOk;
-  if (status == kStatusOk) status = analyse_control_section(model, r, v2);
-  if (status == kStatusOk) status = analyse_high_level_section(model, r);
-  if (status != kStatusOk) return status;
-  std::rewind(stream);
-  return kStatusOk;
+  Status status = kStatusOk;
+  try {
+    ByteReader in(stream);
+    Dump dump(verbose != 0, out);
+    dump << "The file format is version ";
+    dump.decimal(version) << ".\n";
+    status = v2 ? analyse_variable_section(model, in, dump) : kStatusOk;
+    if (status == kStatusOk) status = analyse_control_section(model, in, dump, v2);
+    if (status == kStatusOk) status = analyse_high_level_section(model, in, dump);
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
+  if (status == kStatusOk) std::rewind(stream);
+  return status;
 }
 
 }  // namespace kvr

@@ -1,10 +1,11 @@
 #include "database/database_writer.h"
 
 #include <cstdint>
+#include <new>
 
 #include "database/byte_io.h"
+#include "database/device_walk.h"
 #include "database/format.h"
-#include "database/path_rules.h"
 
 namespace kvr {
 namespace {
@@ -18,117 +19,73 @@ bool joins_group(const DeviceRecord& device, const DeviceRecord& previous) {
   return baseline_rule && device == derived_follower(previous);
 }
 
-Status write_device_words(const DeviceRecord& d, std::FILE* stream) {
-  const std::uint32_t words[] = {d.dev_id,  d.cls_id,    d.prior,     d.parent,    d.subpath,
-                                 d.connect, d.sub_id[0], d.sub_id[1], d.sub_id[2], d.sub_id[3],
-                                 d.mainIR,  d.preIR,     d.preDR,     d.posIR,     d.posDR};
-  for (const std::uint32_t word : words) {
-    const Status status = write_word(word, stream);
-    if (status != kStatusOk) return status;
+void put_device(ByteWriter& out, const DeviceRecord& d) {
+  for (const std::uint32_t word :
+       {d.dev_id, d.cls_id, d.prior, d.parent, d.subpath, d.connect, d.sub_id[0], d.sub_id[1],
+        d.sub_id[2], d.sub_id[3], d.mainIR, d.preIR, d.preDR, d.posIR, d.posDR}) {
+    out.word(word);
   }
-  return kStatusOk;
 }
 
-Status write_text_with_zero(const std::string& text, std::FILE* stream) {
-  for (const char c : text) {
-    const Status status = write_byte(static_cast<unsigned char>(c), stream);
-    if (status != kStatusOk) return status;
-  }
-  return write_byte(0, stream);
-}
-
-// Label, S1, the variables and their padding. `s1` receives the padded size of the section.
-Status write_variable_section(const BoardModel& model, std::FILE* stream, std::uint32_t& s1) {
-  for (std::uint32_t i = 0; i < kLabelLength; ++i) {
-    // A label that cannot be written means the output is not usable at all; it is reported as
-    // the read-side failure code, unlike every later write.
-    if (write_byte(static_cast<unsigned char>(kDatabaseLabel[i]), stream) != kStatusOk) {
-      return kStatusReadFailed;
-    }
-  }
-  std::uint64_t size = kFirstHeaderBytes;
-  for (std::uint32_t i = 0; i < model.variable_count; ++i) {
-    size += model.variables[i].name.size() + 1 + model.variables[i].value.size() + 1;
-  }
+// S1, the variables and their padding, after the label. `s1` receives the section's size.
+Status write_variable_section(const BoardModel& model, ByteWriter& out, std::uint32_t& s1) {
+  const std::uint64_t size = kFirstHeaderBytes + model.variables.size();
   const std::uint64_t padding = (4 - size % 4) % 4;
-  size += padding;
-  if (size > kSizeMask) return kStatusSectionTooLarge;
-  s1 = static_cast<std::uint32_t>(size);
-
-  Status status = write_word(s1, stream);
-  if (status == kStatusOk) status = write_word(model.variable_count, stream);
-  for (std::uint32_t i = 0; status == kStatusOk && i < model.variable_count; ++i) {
-    status = write_text_with_zero(model.variables[i].name, stream);
-    if (status == kStatusOk) status = write_text_with_zero(model.variables[i].value, stream);
-  }
-  for (std::uint64_t i = 0; status == kStatusOk && i < padding; ++i) {
-    status = write_byte(0, stream);
-  }
-  return status;
+  if (size + padding > kSizeMask) return kStatusSectionTooLarge;
+  s1 = static_cast<std::uint32_t>(size + padding);
+  out.word(s1);
+  out.word(model.variable_count);
+  model.variables.for_each_block([&](const char* bytes, std::size_t count) {
+    out.bytes(bytes, count);
+    return true;
+  });
+  out.bytes("\0\0\0", padding);
+  return out.flush();
 }
 
-// Writes the device groups; `groups` receives their number.
-Status write_device_groups(const BoardModel& model, std::FILE* stream, std::uint32_t& groups) {
+// The device records, or in version 2 the device groups; `groups` receives their number.
+void put_devices(const BoardModel& model, ByteWriter& out, bool v2, std::uint32_t& groups) {
+  DeviceWalk walk(model);
+  DeviceRecord previous;
   groups = 0;
-  if (model.device_count == 0) return kStatusOk;
-  Status status = write_device_words(model.devices[0], stream);
-  groups = 1;
-  std::uint32_t run = 1;
-  for (std::uint32_t i = 1; status == kStatusOk && i < model.device_count; ++i) {
-    if (joins_group(model.devices[i], model.devices[i - 1])) {
+  std::uint32_t run = 0;
+  for (DeviceRecord device; walk.next(device); previous = device) {
+    if (v2 && run > 0 && joins_group(device, previous)) {
       ++run;
       continue;
     }
-    status = write_word(run, stream);
-    if (status == kStatusOk) status = write_device_words(model.devices[i], stream);
+    if (v2 && run > 0) out.word(run);
+    put_device(out, device);
     ++groups;
     run = 1;
   }
-  if (status == kStatusOk) status = write_word(run, stream);
-  return status;
+  if (v2 && run > 0) out.word(run);
 }
 
-Status write_control_section(const BoardModel& model, std::FILE* stream, std::uint8_t version,
-                             std::uint32_t& s2) {
-  const std::uint64_t per_device = version == 2 ? kDeviceGroupBytes : kDeviceRecordBytes;
+Status write_control_and_high_level(const BoardModel& model, ByteWriter& out, bool v2,
+                                    std::uint32_t& s2) {
+  const std::uint64_t per_device = v2 ? kDeviceGroupBytes : kDeviceRecordBytes;
   // In version 2 the limit is checked before grouping, so it bounds the ungrouped size.
   const std::uint64_t provisional = kSecondHeaderBytes +
                                     std::uint64_t{kClassRecordBytes} * model.class_count +
                                     per_device * model.device_count;
   if (provisional > kSizeMask) return kStatusSectionTooLarge;
   s2 = static_cast<std::uint32_t>(provisional);
-
-  Status status = write_word(s2, stream);
-  if (status == kStatusOk) status = write_word(model.device_count, stream);
-  if (status == kStatusOk) status = write_word(model.class_count, stream);
-  for (std::uint32_t i = 0; status == kStatusOk && i < model.class_count; ++i) {
-    const ClassRecord& c = model.classes[i];
-    for (const std::uint32_t word : {c.rev, c.size, c.addr, c.who}) {
-      if (status == kStatusOk) status = write_word(word, stream);
-    }
-  }
-  if (status != kStatusOk) return status;
-  if (version != 2) {
-    for (std::uint32_t i = 0; status == kStatusOk && i < model.device_count; ++i) {
-      status = write_device_words(model.devices[i], stream);
-    }
-    return status;
+  out.word(s2);
+  out.word(model.device_count);
+  out.word(model.class_count);
+  for (const ClassRecord& c : model.classes) {
+    for (const std::uint32_t word : {c.rev, c.size, c.addr, c.who}) out.word(word);
   }
   std::uint32_t groups = 0;
-  status = write_device_groups(model, stream, groups);
-  s2 = kSecondHeaderBytes + kClassRecordBytes * model.class_count + kDeviceGroupBytes * groups;
-  return status;
-}
-
-Status write_high_level_section(const BoardModel& model, std::FILE* stream) {
-  Status status = kStatusOk;
-  for (std::uint32_t i = 0; status == kStatusOk && i < model.device_count; ++i) {
-    status = write_word(model.device_classes[i], stream);
-    for (std::size_t b = 0; status == kStatusOk && b < kNameFieldBytes; ++b) {
-      status = write_byte(static_cast<unsigned char>(model.device_names[i][b]), stream);
-    }
+  put_devices(model, out, v2, groups);
+  if (v2)
+    s2 = kSecondHeaderBytes + kClassRecordBytes * model.class_count + kDeviceGroupBytes * groups;
+  for (std::size_t i = 0; i < model.devices.size(); ++i) {
+    out.word(model.devices[i].high_level);
+    out.bytes(model.devices[i].name.data(), kNameFieldBytes);
   }
-  return status;
+  return out.flush();
 }
 
 Status seek_to(std::FILE* stream, long offset) {
@@ -140,25 +97,37 @@ Status seek_to(std::FILE* stream, long offset) {
 Status write_board_database(const BoardModel& model, std::FILE* stream, std::uint8_t version) {
   const bool v2 = version == 2;
   std::uint32_t s1 = 0;
-  if (v2) {
-    const Status status = write_variable_section(model, stream, s1);
-    if (status != kStatusOk) return status;
-  }
   std::uint32_t s2 = 0;
-  Status status = write_control_section(model, stream, version, s2);
-  if (status == kStatusOk) status = write_high_level_section(model, stream);
-  if (status != kStatusOk) return status;
-
+  try {
+    ByteWriter out(stream);
+    // A label that cannot be written means the output is not usable at all; it is reported as
+    // the read-side failure code, unlike every later write.
+    if (v2 && std::fwrite(kDatabaseLabel, 1, kLabelLength, stream) != kLabelLength) {
+      return kStatusReadFailed;
+    }
+    Status status = v2 ? write_variable_section(model, out, s1) : kStatusOk;
+    if (status == kStatusOk) status = write_control_and_high_level(model, out, v2, s2);
+    if (status != kStatusOk) return status;
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
+  // The exact S2 and the version tag, known only now, are written last: a file cut short by a
+  // failure never carries a valid tag.
+  Status status = kStatusOk;
   if (v2) {
     status = seek_to(stream, static_cast<long>(kLabelLength + s1));
-    if (status == kStatusOk) status = write_word(s2, stream);
-    if (status != kStatusOk) return status;
+    if (status == kStatusOk) {
+      const unsigned char word[4] = {static_cast<unsigned char>(s2),
+                                     static_cast<unsigned char>(s2 >> 8),
+                                     static_cast<unsigned char>(s2 >> 16), 0};
+      if (std::fwrite(word, 1, 4, stream) != 4) status = kStatusWriteFailed;
+    }
   }
-  // The version tag is the top byte of the first size word, which follows the label if any.
-  status = seek_to(stream, (v2 ? static_cast<long>(kLabelLength) : 0) + kTagShift / 8);
-  if (status == kStatusOk) status = write_byte(version, stream);
-  // Rewinding flushes the tag byte; a flush that fails there is a failed write like any other, so
-  // the rewind is a checked seek rather than a plain rewind.
+  if (status == kStatusOk) {
+    status = seek_to(stream, (v2 ? static_cast<long>(kLabelLength) : 0) + kTagShift / 8);
+  }
+  if (status == kStatusOk && std::fputc(version, stream) == EOF) status = kStatusWriteFailed;
+  // Rewinding flushes the tag byte; a flush that fails there is a failed write like any other.
   if (status == kStatusOk) status = seek_to(stream, 0);
   return status;
 }

@@ -11,27 +11,35 @@
 
 namespace kvr {
 
-// The leading fields of `device`, which follows `before` on its path.
-inline void set_leading_fields(DeviceRecord& device, const DeviceRecord& before) {
-  device.preIR = before.preIR + before.mainIR;
-  device.preDR = before.preDR + 1;
-}
+// A path being walked from its first device: what stands before the next device, and what the
+// whole path adds up to. Sums wrap as 32-bit words do.
+struct PathCursor {
+  std::uint32_t prior = 0;  // dev_id of the last device walked, 0 before the first
+  std::uint32_t before_ir = 0, before_devices = 0;
+  std::uint32_t total_ir = 0, total_devices = 0;
+  std::uint32_t bypass = 0;  // 1 on a linker's sub-path
 
-// The trailing fields of `device` on a path whose last device is `last`; `bypass` is 1 on a
-// linker's sub-path and 0 on the main path.
-inline void set_trailing_fields(DeviceRecord& device, const DeviceRecord& last,
-                                std::uint32_t bypass) {
-  device.posIR = last.preIR + last.mainIR + bypass - device.preIR - device.mainIR;
-  device.posDR = last.preDR + bypass - device.preDR;
-}
+  // Gives `device` (its dev_id and mainIR set) its path fields, and steps past it.
+  void place(DeviceRecord& device) {
+    device.prior = prior;
+    device.preIR = before_ir;
+    device.preDR = before_devices;
+    device.posIR = total_ir + bypass - before_ir - device.mainIR;
+    device.posDR = total_devices + bypass - before_devices - 1;
+    prior = device.dev_id;
+    before_ir += device.mainIR;
+    before_devices += 1;
+  }
+};
 
 // The device a reader derives inside a version 2 device group for the one after `previous`:
-// the same device one place further along the same path.
+// the same kind of device one place further along the same path.
 inline DeviceRecord derived_follower(const DeviceRecord& previous) {
   DeviceRecord next = previous;
   next.dev_id = previous.dev_id + 1;
   next.prior = previous.dev_id;
-  set_leading_fields(next, previous);
+  next.preIR = previous.preIR + previous.mainIR;
+  next.preDR = previous.preDR + 1;
   next.posIR = previous.posIR - previous.mainIR;
   next.posDR = previous.posDR - 1;
   return next;

@@ -37,7 +37,6 @@ char* hand_out(const char* text) {
 // What a handle points to: the board configuration file, parsed.
 struct LoadedBoard {
   BoardModel model;
-  LineState line;
 };
 
 void destroy(LoadedBoard* board) {
@@ -112,8 +111,8 @@ Status BuiltinScanLibrary::SMG_LoadBoardData(const char* file_name, std::uint32_
   if (memory == nullptr) return kStatusNoMemory;
   auto* board = new (memory) LoadedBoard();
   LineSource source{file.get(), 0, nullptr};
-  Status status = parse_board_config(board->model, board->line, source, nullptr, nullptr,
-                                     config_version_of(file.get()));
+  Status status =
+      parse_board_config(board->model, source, nullptr, nullptr, config_version_of(file.get()));
   if (status != kStatusOk) {
     destroy(board);
     return status;
@@ -128,21 +127,22 @@ Status BuiltinScanLibrary::SMG_GetConfigVariable(BoardDataHandle handle, const c
                                                  char* value, std::uint32_t capacity) {
   const auto* board = static_cast<const LoadedBoard*>(handle);
   if (board == nullptr) return kStatusOk;
-  for (const ConfigVariable& variable : board->model.variables) {
-    if (equal_nocase(variable.name.c_str(), name) != 0) continue;
+  board->model.variables.for_each_variable([&](std::string_view variable, std::string_view text) {
+    if (variable.size() != std::strlen(name) ||
+        equal_nocase_n(variable.data(), name, variable.size()) != 0) {
+      return;
+    }
     // A string is handed over without its enclosing quotes, any other value as written.
-    std::string_view text = variable.value;
     if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
       text = text.substr(1, text.size() - 2);
     }
     if (value != nullptr && capacity > 0) {
-      std::size_t length = text.size() < capacity - 1 ? text.size() : capacity - 1;
+      const std::size_t length = text.size() < capacity - 1 ? text.size() : capacity - 1;
       std::memcpy(value, text.data(), length);
       value[length] = '\0';
     }
     *found = 1;
-    return kStatusOk;
-  }
+  });
   return kStatusOk;
 }
 

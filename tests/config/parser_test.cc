@@ -184,8 +184,8 @@ TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
     const Parsed parsed =
         parse_text(text + "\"d\" " + f.class_id, static_cast<std::uint8_t>(f.version));
     ASSERT_EQ(parsed.status, 0) << f.class_id;
-    EXPECT_EQ(parsed.model.devices[0].mainIR, f.ir) << f.class_id;
-    EXPECT_EQ(parsed.model.device_classes[0], f.high_level) << f.class_id;
+    EXPECT_EQ(parsed.devices[0].mainIR, f.ir) << f.class_id;
+    EXPECT_EQ(parsed.device_classes[0], f.high_level) << f.class_id;
     ASSERT_EQ(parsed.model.class_count, f.class_count) << f.class_id;
     EXPECT_EQ(parsed.model.classes.back().rev, f.class_count - 1) << f.class_id;
     EXPECT_EQ(parsed.model.classes.back().size, f.size) << f.class_id;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/model_append.h"
 #include "database/database_writer.h"
 #include "database/file_kind.h"
 #include "support/harness.h"
@@ -73,15 +74,19 @@ TEST(DatabaseTest, TheWriterLaysOutEachSection) {
 TEST(DatabaseTest, SectionsPastTheSizeLimitAreRefused) {
   // 4093 variables of 4099 bytes make S1 0xFFFFFF before its padding, one byte too many after.
   BoardModel big_variables;
-  big_variables.variable_count = 4093;
-  big_variables.variables.assign(4093, ConfigVariable{"n", std::string(4096, 'v')});
+  char name[8];
+  for (int i = 0; i < 4093; ++i) {
+    if (i == 4092) {
+      Status status = -1;
+      EXPECT_EQ(write_bytes(big_variables, 2, &status).size(), 8 + 8 + 4092 * 4099 + 12u);
+      EXPECT_EQ(status, 0);
+    }
+    std::snprintf(name, sizeof name, "n%04d", i);
+    append_variable(big_variables, name, std::string(4092, 'v'));
+  }
   Status status = 0;
   EXPECT_EQ(write_bytes(big_variables, 2, &status), ";DAT-2.0");  // the label alone
   EXPECT_EQ(status, -223);
-  big_variables.variables.pop_back();
-  big_variables.variable_count = 4092;
-  EXPECT_EQ(write_bytes(big_variables, 2, &status).size(), 8 + 8 + 4092 * 4099 + 12u);
-  EXPECT_EQ(status, 0);
 
   BoardModel many_devices;  // the limit applies to the ungrouped size
   many_devices.device_count = (0xFFFFFF - 12) / 64 + 1;

@@ -39,13 +39,23 @@ const std::vector<Family> kFamilies[2] = {
      {"QV740K73", 2, 38, 0x9200, 32, 0x1400}},
 };
 
-// Writes a random board and builds, beside it, the model the parser must give for it; the path
-// fields are left to the path rules (testing::path_rule_broken).
+// What a reader must find in a parsed board.
+struct Expected {
+  std::uint32_t device_count = 0, class_count = 0, variable_count = 0;
+  std::vector<DeviceRecord> devices;
+  std::vector<std::uint32_t> device_classes;
+  std::vector<DeviceName> device_names;
+  std::vector<ClassRecord> classes;
+  std::vector<std::pair<std::string, std::string>> variables;
+};
+
+// Writes a random board and builds, beside it, what the parser must give for it; the path fields
+// are left to the path rules (testing::path_rule_broken).
 class Generator {
  public:
   Generator(unsigned seed, int version) : random_(seed), version_(version) {}
 
-  std::string board(BoardModel& m) {
+  std::string board(Expected& m) {
     std::string text = version_ == 2 ? ";CFG-2.0\n" : "";
     for (int i = below(12); i > 0; --i) {
       if (below(3) == 0) {  // a value runs to the end of its line or to a comment
@@ -70,7 +80,7 @@ class Generator {
     return text;
   }
 
-  std::string device(BoardModel& m, std::uint32_t parent, std::uint32_t subpath) {
+  std::string device(Expected& m, std::uint32_t parent, std::uint32_t subpath) {
     const std::size_t f = static_cast<std::size_t>(below(5));
     const Family& family = kFamilies[version_ - 1][f];
     int digits = family.ir == 0 && parent != 0 ? 1 + below(family.digits) : family.digits;
@@ -92,7 +102,7 @@ class Generator {
            random_case(digits > 0 ? id.str() : family.literal);
   }
 
-  std::string linker(BoardModel& m) {
+  std::string linker(Expected& m) {
     if (!blocks_.count(99)) {
       blocks_[99] = m.class_count++;
       m.classes.push_back({});
@@ -115,7 +125,7 @@ class Generator {
   }
 
   // Appends a device with a fresh name, written in random letter case.
-  std::string add(BoardModel& m, DeviceRecord d, std::uint32_t high_level, std::uint32_t parent,
+  std::string add(Expected& m, DeviceRecord d, std::uint32_t high_level, std::uint32_t parent,
                   std::uint32_t subpath) {
     d.dev_id = ++m.device_count;
     d.parent = parent;
@@ -156,19 +166,20 @@ std::string lower(std::string text) {
 }
 
 // What the dump of `m` must show, every device group expanded into the devices it stands for.
-void expect_dump_shows(const std::string& dump, const BoardModel& m, int version) {
+void expect_dump_shows(const std::string& dump, const testing::Parsed& m, int version) {
   std::vector<std::string> expected;
-  for (const ConfigVariable& v : version == 2 ? m.variables : std::vector<ConfigVariable>{}) {
-    expected.insert(expected.end(), {"[" + lower(v.name) + "]", lower(v.value)});
+  for (const auto& [name, value] : version == 2 ? m.variables : decltype(m.variables){}) {
+    expected.insert(expected.end(), {"[" + lower(name) + "]", lower(value)});
   }
-  for (const ClassRecord& c : m.classes) {
+  for (const ClassRecord& c : m.model.classes) {
     for (std::uint32_t word : {c.rev, c.size, c.addr, c.who}) expected.push_back(hex(word));
   }
   const std::vector<std::string> values = dump_values(dump);
   std::size_t at = expected.size();
   ASSERT_GE(values.size(), at);
   EXPECT_EQ(std::vector<std::string>(values.begin(), values.begin() + at), expected);
-  for (std::uint32_t i = 0; i < m.device_count;) {
+  const std::uint32_t device_count = static_cast<std::uint32_t>(m.devices.size());
+  for (std::uint32_t i = 0; i < device_count;) {
     DeviceRecord d;
     for (std::uint32_t* word : {&d.dev_id, &d.cls_id, &d.prior, &d.parent, &d.subpath, &d.connect,
                                 &d.sub_id[0], &d.sub_id[1], &d.sub_id[2], &d.sub_id[3], &d.mainIR,
@@ -179,7 +190,7 @@ void expect_dump_shows(const std::string& dump, const BoardModel& m, int version
     const std::uint32_t count =
         version == 2 ? static_cast<std::uint32_t>(std::stoul(values.at(at++), nullptr, 16)) : 1;
     for (std::uint32_t k = 0; k < count; ++k, ++i) {  // each follower derived from the one before
-      ASSERT_LT(i, m.device_count);
+      ASSERT_LT(i, device_count);
       EXPECT_EQ(d, m.devices[i]) << "device " << i + 1;
       d = {d.dev_id + 1,       d.cls_id,    d.dev_id,           d.parent,
            d.subpath,          d.connect,   d.sub_id,           d.mainIR,
@@ -187,7 +198,7 @@ void expect_dump_shows(const std::string& dump, const BoardModel& m, int version
     }
   }
   expected.clear();
-  for (std::uint32_t i = 0; i < m.device_count; ++i) {
+  for (std::uint32_t i = 0; i < device_count; ++i) {
     expected.insert(expected.end(), {"\"" + std::string(m.device_names[i].data()) + "\"",
                                      hex(m.device_classes[i])});
   }
@@ -198,28 +209,27 @@ void expect_dump_shows(const std::string& dump, const BoardModel& m, int version
 TEST(RoundTripTest, RandomBoardsParseWriteAndAnalyseBackWhole) {
   for (int version = 1; version <= 2; ++version) {
     for (unsigned seed = 1; seed <= 150; ++seed) {
-      BoardModel expected;
+      Expected expected;
       const std::string text = Generator(seed, version).board(expected);
       SCOPED_TRACE("version " + std::to_string(version) + ":\n" + text);
-      testing::Parsed parsed = testing::parse_text(text, static_cast<std::uint8_t>(version));
+      const testing::Parsed parsed = testing::parse_text(text, static_cast<std::uint8_t>(version));
       ASSERT_EQ(parsed.status, 0);
-      const BoardModel& m = parsed.model;
-      EXPECT_EQ(testing::path_rule_broken(m), "");
-      for (std::uint32_t i = 0; i < expected.device_count && i < m.device_count; ++i) {
+      EXPECT_EQ(testing::path_rule_broken(parsed.devices, parsed.model.class_count), "");
+      for (std::uint32_t i = 0; i < expected.device_count && i < parsed.devices.size(); ++i) {
         DeviceRecord& d = expected.devices[i];  // the path fields are the rules' to judge
-        const DeviceRecord& p = m.devices[i];
+        const DeviceRecord& p = parsed.devices[i];
         std::tie(d.prior, d.preIR, d.preDR, d.posIR, d.posDR) =
             std::tie(p.prior, p.preIR, p.preDR, p.posIR, p.posDR);
       }
-      EXPECT_EQ(m.devices, expected.devices);
-      EXPECT_EQ(m.device_classes, expected.device_classes);
-      EXPECT_EQ(m.device_names, expected.device_names);
-      EXPECT_EQ(m.classes, expected.classes);
-      EXPECT_EQ(m.variables, expected.variables);
+      EXPECT_EQ(parsed.devices, expected.devices);
+      EXPECT_EQ(parsed.device_classes, expected.device_classes);
+      EXPECT_EQ(parsed.device_names, expected.device_names);
+      EXPECT_EQ(parsed.model.classes, expected.classes);
+      EXPECT_EQ(parsed.variables, expected.variables);
 
       Status status = -1;
       const std::string bytes =
-          testing::write_bytes(m, static_cast<std::uint8_t>(version), &status);
+          testing::write_bytes(parsed.model, static_cast<std::uint8_t>(version), &status);
       ASSERT_EQ(status, 0);
       std::uint16_t kind = 0;
       std::uint8_t found = 0;
@@ -227,7 +237,7 @@ TEST(RoundTripTest, RandomBoardsParseWriteAndAnalyseBackWhole) {
       EXPECT_EQ(kind * 10 + found, 10 + version);
       const testing::Analysed analysed = testing::analyse_bytes(bytes, found);
       ASSERT_EQ(analysed.status, 0);
-      expect_dump_shows(analysed.dump, m, version);
+      expect_dump_shows(analysed.dump, parsed, version);
     }
   }
 }

@@ -10,6 +10,7 @@
 #include "config/board_config_parser.h"
 #include "database/database_analyser.h"
 #include "database/database_writer.h"
+#include "database/device_walk.h"
 #include "frontend/run_sequence.h"
 #include "library/builtin_library.h"
 
@@ -93,11 +94,18 @@ RunResult Sandbox::run(const std::vector<std::string>& arguments, ScanLibrary* l
 Parsed parse_text(const std::string& text, std::uint8_t version, bool verbose) {
   Parsed parsed;
   UniqueFile input = stream_with(text), echo = stream_with("");
-  auto line = std::make_unique<LineState>();
   LineSource source{input.get(), static_cast<std::uint16_t>(verbose), echo.get()};
-  parsed.status = parse_board_config(parsed.model, *line, source, nullptr, &parsed.line, version);
+  parsed.status = parse_board_config(parsed.model, source, nullptr, &parsed.line, version);
   if (std::ftell(input.get()) != 0) throw std::runtime_error("the parser left its input unwound");
   parsed.echo = contents_of(echo.get());
+  parsed.devices = device_records(parsed.model);
+  for (std::size_t i = 0; i < parsed.model.devices.size(); ++i) {
+    parsed.device_classes.push_back(parsed.model.devices[i].high_level);
+    parsed.device_names.push_back(name_of(parsed.model.devices[i]));
+  }
+  parsed.model.variables.for_each_variable([&](std::string_view name, std::string_view value) {
+    parsed.variables.emplace_back(name, value);
+  });
   return parsed;
 }
 
@@ -117,13 +125,13 @@ Analysed analyse_bytes(const std::string& bytes, std::uint8_t version, bool verb
   return analysed;
 }
 
-std::string path_rule_broken(const BoardModel& m) {
+std::string path_rule_broken(const std::vector<DeviceRecord>& devices, std::uint32_t class_count) {
   std::map<std::uint64_t, std::vector<const DeviceRecord*>> paths;  // parent * 4 + subpath
-  for (std::uint32_t i = 0; i < m.device_count; ++i) {
-    const DeviceRecord& d = m.devices[i];
+  for (std::uint32_t i = 0; i < devices.size(); ++i) {
+    const DeviceRecord& d = devices[i];
     const std::string at = "device " + std::to_string(i + 1) + ": ";
-    if (d.dev_id != i + 1 || d.cls_id >= m.class_count || d.subpath > 3) return at + "ids";
-    if (d.parent == 0 ? d.subpath != 0 : m.devices[d.parent - 1].connect != 1) return at + "parent";
+    if (d.dev_id != i + 1 || d.cls_id >= class_count || d.subpath > 3) return at + "ids";
+    if (d.parent == 0 ? d.subpath != 0 : devices[d.parent - 1].connect != 1) return at + "parent";
     if (d.connect > 1 || (d.connect == 1 && (d.parent != 0 || d.mainIR != 8))) return at + "linker";
     paths[std::uint64_t{d.parent} * 4 + d.subpath].push_back(&d);
   }
@@ -140,7 +148,7 @@ std::string path_rule_broken(const BoardModel& m) {
       if (d.posDR != path.size() - n - 1 + extra) return at + "posDR";
       before += d.mainIR;
     }
-    if (key >= 4 && m.devices[key / 4 - 1].sub_id[key % 4] != path.front()->dev_id) {
+    if (key >= 4 && devices[key / 4 - 1].sub_id[key % 4] != path.front()->dev_id) {
       return "linker " + std::to_string(key / 4) + ": sub_id";
     }
   }

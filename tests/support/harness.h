@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/file_open.h"
@@ -47,11 +48,16 @@ class Sandbox {
   std::string path_, previous_;
 };
 
+// A parse, and the model as its readers see it.
 struct Parsed {
   Status status = 0;
   std::uint32_t line = 0;
   BoardModel model;
   std::string echo;  // the verbose echo
+  std::vector<DeviceRecord> devices;
+  std::vector<std::uint32_t> device_classes;
+  std::vector<DeviceName> device_names;
+  std::vector<std::pair<std::string, std::string>> variables;
 };
 Parsed parse_text(const std::string& text, std::uint8_t version, bool verbose = false);
 std::string write_bytes(const BoardModel& model, std::uint8_t version, Status* status = nullptr);
@@ -61,9 +67,9 @@ struct Analysed {
 };
 Analysed analyse_bytes(const std::string& bytes, std::uint8_t version, bool verbose = true);
 
-// "" when every device of `model` keeps the path rules, recomputed from the order of each path
-// alone; otherwise the first rule broken.
-std::string path_rule_broken(const BoardModel& model);
+// "" when every device keeps the path rules, recomputed from the order of each path alone;
+// otherwise the first rule broken.
+std::string path_rule_broken(const std::vector<DeviceRecord>& devices, std::uint32_t class_count);
 
 class FakeLibrary final : public ScanLibrary {
  public:

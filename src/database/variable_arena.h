@@ -1,0 +1,69 @@
+// The configure variables of a board, kept as a version 2 database file's variable section holds
+// them: each its name, a zero byte, its value and a zero byte, in file order. The bytes live in
+// blocks of 1 MiB that never move, and a variable never straddles two blocks, so a variable is
+// found again from a 32-bit location and the section is written block by block.
+#ifndef KVR_DATABASE_VARIABLE_ARENA_H_
+#define KVR_DATABASE_VARIABLE_ARENA_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace kvr {
+
+class VariableArena {
+ public:
+  static constexpr int kBlockShift = 20;
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << kBlockShift;
+
+  // Appends a variable (name and value together below a block's size) and returns its location.
+  // Throws std::bad_alloc, leaving the arena as it was, when memory is refused.
+  std::uint32_t append(std::string_view name, std::string_view value);
+
+  // The name at `location`, zero-terminated; its value follows its zero byte.
+  const char* name_at(std::uint32_t location) const {
+    return blocks_[location >> kBlockShift].bytes.get() + (location & (kBlockBytes - 1));
+  }
+
+  // Every byte of the section's content, that is all variables but no padding.
+  std::uint64_t size() const { return size_; }
+
+  // Calls `each(bytes, size)` for the content of every block, in order.
+  template <typename Each>
+  bool for_each_block(Each each) const {
+    for (const Block& block : blocks_) {
+      if (!each(block.bytes.get(), block.used)) return false;
+    }
+    return true;
+  }
+
+  // Calls `each(name, value)` for every variable, in order.
+  template <typename Each>
+  void for_each_variable(Each each) const {
+    for (const Block& block : blocks_) {
+      for (std::size_t at = 0; at < block.used;) {
+        const std::string_view name(block.bytes.get() + at);
+        const std::string_view value(name.data() + name.size() + 1);
+        each(name, value);
+        at += name.size() + value.size() + 2;
+      }
+    }
+  }
+
+  void clear();
+
+ private:
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t used;
+  };
+  std::vector<Block> blocks_;
+  std::uint64_t size_ = 0;
+};
+
+}  // namespace kvr
+
+#endif  // KVR_DATABASE_VARIABLE_ARENA_H_
