@@ -47,31 +47,27 @@ struct MemoryStream {
   std::FILE* file;
 };
 
-Status parse(std::string& text, BoardModel& model, LineState& line) {
+Status parse(std::string& text, BoardModel& model) {
   MemoryStream in(text, "r");
-  return parse_board_config(model, line, LineSource{in.file, 0, nullptr}, nullptr, nullptr, 2);
+  return parse_board_config(model, LineSource{in.file, 0, nullptr}, nullptr, nullptr, 2);
 }
 
 std::string database_of(std::string text, std::uint8_t version) {
   BoardModel model;
-  static LineState line;
-  if (parse(text, model, line) != 0) return {};
+  if (parse(text, model) != 0) return {};
   std::string bytes(76 * text.size() + 4096, '\0');
   MemoryStream out(bytes, "w+");
   if (write_board_database(model, out.file, version) != 0) return {};
   std::fseek(out.file, 0, SEEK_END);
   bytes.resize(static_cast<std::size_t>(std::ftell(out.file)));
-  release_board_model(model, line);
   return bytes;
 }
 
 void BM_Parse(benchmark::State& state) {
   std::string text = board_text(state.range(0));
-  static LineState line;
   for (auto _ : state) {
     BoardModel model;
-    if (parse(text, model, line) != 0) state.SkipWithError("parse failed");
-    release_board_model(model, line);
+    if (parse(text, model) != 0) state.SkipWithError("parse failed");
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -81,14 +77,12 @@ void BM_Parse(benchmark::State& state) {
 void BM_Write(benchmark::State& state, std::uint8_t version) {
   std::string text = board_text(state.range(0));
   BoardModel model;
-  static LineState line;
-  if (parse(text, model, line) != 0) state.SkipWithError("parse failed");
+  if (parse(text, model) != 0) state.SkipWithError("parse failed");
   std::string bytes(76 * text.size() + 4096, '\0');
   for (auto _ : state) {
     MemoryStream out(bytes, "w+");
     if (write_board_database(model, out.file, version) != 0) state.SkipWithError("write failed");
   }
-  release_board_model(model, line);
   state.SetItemsProcessed(state.iterations() * state.range(0));
   state.SetComplexityN(state.range(0));
 }

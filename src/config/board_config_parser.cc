@@ -58,10 +58,10 @@ Status read_class_id(LineState& line, ClassId& token) {
   return kStatusOk;
 }
 
-// A device's name, then its class ID token.
-Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
+// A device's name with the hash to index it under, then its class ID token.
+Status read_name_and_class(Parse& p, DeviceEntry& device, std::uint64_t& hash, ClassId& token) {
   DeviceName name{};
-  if (Status status = parse_device_name(p.line, p.model, name); status != kStatusOk) {
+  if (Status status = parse_device_name(p.line, p.model, name, hash); status != kStatusOk) {
     return status;
   }
   std::copy(name.begin(), name.begin() + 8, device.name.begin());
@@ -76,18 +76,19 @@ Status read_group(Parse& p, std::uint32_t k) {
   ++p.line.column;
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   const std::size_t linker = p.model.linkers.size() - 1;
-  const std::uint32_t parent = p.model.linkers[linker].dev_id;
   if (current(p) != '}') p.model.linkers[linker].sub_id[k] = p.model.device_count + 1;
   while (current(p) != '}') {
     DeviceEntry device{};
+    std::uint64_t hash = 0;
     ClassId token{};
-    if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
+    if (Status status = read_name_and_class(p, device, hash, token); status != kStatusOk) {
+      return status;
+    }
     // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
     Status status = resolve_device_class(p.model, token.data(), p.version, device);
     if (status != kStatusOk) return status;
-    device.parent = parent;
     device.place = static_cast<std::uint8_t>(k);
-    if (status = append_device(p.model, device); status != kStatusOk) return status;
+    if (status = append_device(p.model, device, hash); status != kStatusOk) return status;
     p.model.linkers[linker].group_ir[k] += device.mainIR;
     p.model.linkers[linker].group_devices[k] += 1;
     if (status = skip_blanks(p); status != kStatusOk) return status;
@@ -96,8 +97,8 @@ Status read_group(Parse& p, std::uint32_t k) {
   return kStatusOk;
 }
 
-// A linker, whose name is read; `row` is the linker's family row.
-Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
+// A linker, whose name is read (to be indexed under `hash`); `row` is the linker's family row.
+Status read_linker(Parse& p, DeviceEntry& linker, std::uint64_t hash, std::uint32_t row) {
   if (p.model.linkers.empty()) {  // all linkers share one class record
     p.model.linker_class = p.model.class_count;
     if (Status status = append_class_block(p.model, 1, 0); status != kStatusOk) return status;
@@ -106,7 +107,7 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
   linker.mainIR = kLinkerIrLength;
   linker.high_level = p.table[row].high_level_base;
   linker.place = kLinkerPlace;
-  if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  if (Status status = append_device(p.model, linker, hash); status != kStatusOk) return status;
   try {
     p.model.linkers.push_back(LinkerEntry{p.model.device_count, {}, {}, {}});
   } catch (const std::bad_alloc&) {
@@ -122,8 +123,11 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
 
 Status read_main_device(Parse& p) {
   DeviceEntry device{};
+  std::uint64_t hash = 0;
   ClassId token{};
-  if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
+  if (Status status = read_name_and_class(p, device, hash, token); status != kStatusOk) {
+    return status;
+  }
   // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
   std::uint32_t row = kNoFamilyRow;
   if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
@@ -135,10 +139,11 @@ Status read_main_device(Parse& p) {
     return kStatusPortOnMainPath;
   }
   if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
-    return read_linker(p, device, row);
+    return read_linker(p, device, hash, row);
   }
   Status status = resolve_device_class(p.model, token.data(), p.version, device);
-  if (status == kStatusOk) status = append_device(p.model, device);
+  device.place = kMainPathPlace;
+  if (status == kStatusOk) status = append_device(p.model, device, hash);
   if (status != kStatusOk) return status;
   p.model.main_ir += device.mainIR;
   p.model.main_devices += 1;

@@ -8,23 +8,19 @@
 namespace kvr {
 namespace {
 
-std::uint64_t name_hash(const BoardModel& model, const char* name) {
-  return model.device_names.hash(name, 8, false);
-}
-
 std::uint64_t variable_hash(const BoardModel& model, std::string_view name) {
   return model.variable_names.hash(name.data(), name.size(), true);
 }
 
 }  // namespace
 
-Status append_device(BoardModel& model, const DeviceEntry& device) {
+Status append_device(BoardModel& model, const DeviceEntry& device, std::uint64_t hash) {
   try {
+    model.device_names.insert(
+        hash, static_cast<std::uint32_t>(model.devices.size()), [&](std::uint32_t other) {
+          return model.device_names.hash(model.devices[other].name.data(), 8, false);
+        });
     model.devices.push_back(device);
-    const auto id = static_cast<std::uint32_t>(model.devices.size() - 1);
-    model.device_names.insert(name_hash(model, device.name.data()), id, [&](std::uint32_t other) {
-      return name_hash(model, model.devices[other].name.data());
-    });
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
@@ -46,7 +42,8 @@ Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t 
 
 Status append_variable(BoardModel& model, std::string_view name, std::string_view value) {
   try {
-    const std::uint32_t location = model.variables.append(name, value);
+    const std::uint32_t location =
+        model.variables.append(name, model.keep_values ? value : std::string_view());
     model.variable_names.insert(variable_hash(model, name), location, [&](std::uint32_t other) {
       return variable_hash(model, model.variables.name_at(other));
     });
@@ -57,8 +54,12 @@ Status append_variable(BoardModel& model, std::string_view name, std::string_vie
   return kStatusOk;
 }
 
-bool device_name_taken(const BoardModel& model, const DeviceName& name) {
-  return model.device_names.contains(name_hash(model, name.data()), [&](std::uint32_t id) {
+std::uint64_t device_name_hash(const BoardModel& model, const DeviceName& name) {
+  return model.device_names.hash(name.data(), 8, false);
+}
+
+bool device_name_taken(const BoardModel& model, const DeviceName& name, std::uint64_t hash) {
+  return model.device_names.contains(hash, [&](std::uint32_t id) {
     return std::memcmp(model.devices[id].name.data(), name.data(), 8) == 0;
   });
 }

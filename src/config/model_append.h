@@ -12,8 +12,9 @@
 
 namespace kvr {
 
-// Appends a device (its dev_id is the new device count) and indexes its name.
-Status append_device(BoardModel& model, const DeviceEntry& device);
+// Appends a device (its dev_id is the new device count) and indexes its name under `hash`, which
+// device_name_hash gave.
+Status append_device(BoardModel& model, const DeviceEntry& device, std::uint64_t hash);
 
 // Appends `count` class records with `rev` 0 to count - 1 and the given size; `class_count`
 // follows. The linkers' single record is a block of one with size 0.
@@ -22,8 +23,10 @@ Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t 
 // Appends a configure variable and indexes its name.
 Status append_variable(BoardModel& model, std::string_view name, std::string_view value);
 
-// Duplicate checks against everything appended so far.
-bool device_name_taken(const BoardModel& model, const DeviceName& name);
+// Duplicate checks against everything appended so far. A device name (its eight bytes) is looked
+// for under its hash.
+std::uint64_t device_name_hash(const BoardModel& model, const DeviceName& name);
+bool device_name_taken(const BoardModel& model, const DeviceName& name, std::uint64_t hash);
 bool variable_name_taken(const BoardModel& model, std::string_view name);
 
 }  // namespace kvr

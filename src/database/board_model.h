@@ -53,16 +53,18 @@ struct ClassRecord {
 // the first eight bytes can be written out as a fixed-width field.
 using DeviceName = std::array<char, 9>;
 
-// What the model keeps of a device; `place` holds the sub-path (0 to 3) or kLinkerPlace.
+// What the model keeps of a device: sixteen bytes. A device inside a linker's sub-path belongs to
+// the last linker before it, so `place` says only which sub-path (0 to 3), or that the device is
+// on the main path, or that it is a linker.
 struct DeviceEntry {
+  std::array<char, 8> name;  // the name field: lower case, zero-filled
   std::uint32_t high_level;  // the device's high-level class
-  std::uint32_t parent;      // dev_id of the linker whose sub-path holds it, 0 on the main path
   std::uint16_t mainIR;      // at most 0x400
   std::uint8_t family;       // its row of the family class table
   std::uint8_t place;
-  std::array<char, 8> name;  // the name field: lower case, zero-filled
 };
 inline constexpr std::uint8_t kLinkerPlace = 4;
+inline constexpr std::uint8_t kMainPathPlace = 5;
 
 // What the model keeps of a scan-path linker beside its entry: where its sub-paths begin and what
 // they add up to.
@@ -86,6 +88,9 @@ struct BoardModel {
   std::uint32_t main_ir = 0;       // IR bits of the main path's devices
   std::uint32_t main_devices = 0;  // devices on the main path
   VariableArena variables;
+  // False where nothing will read the values (a parse alone, a version 1 database): each is then
+  // kept empty, which spares a large board's memory the size of its values.
+  bool keep_values = true;
   // For the duplicate-name checks: device ids by name, variable locations by name.
   NameIndex device_names;
   NameIndex variable_names;

@@ -13,28 +13,28 @@ bool DeviceWalk::next(DeviceRecord& record) {
   record = DeviceRecord{};
   record.dev_id = ++index_;
   record.mainIR = entry.mainIR;
-  record.parent = entry.parent;
   if (entry.place == kLinkerPlace) {
     const LinkerEntry& linker = model_.linkers[linker_++];
     record.connect = 1;
     record.sub_id = linker.sub_id;
     record.cls_id = model_.linker_class;
   } else {
-    record.subpath = entry.place;
     record.cls_id = model_.family_class_base[entry.family];
   }
-  if (entry.parent == 0) {
+  if (entry.place == kLinkerPlace || entry.place == kMainPathPlace) {
     main_.place(record);
     return true;
   }
   // A sub-path's devices stand together, right after their linker's earlier sub-paths.
-  if (entry.parent != group_parent_ || record.subpath != group_subpath_) {
-    const LinkerEntry& linker = model_.linkers[linker_ - 1];
+  const LinkerEntry& linker = model_.linkers[linker_ - 1];
+  record.parent = linker.dev_id;
+  record.subpath = entry.place;
+  if (record.parent != group_parent_ || record.subpath != group_subpath_) {
     group_ = PathCursor{};
     group_.total_ir = linker.group_ir[record.subpath];
     group_.total_devices = linker.group_devices[record.subpath];
     group_.bypass = 1;
-    group_parent_ = entry.parent;
+    group_parent_ = record.parent;
     group_subpath_ = record.subpath;
   }
   group_.place(record);

@@ -37,24 +37,22 @@ NameIndex::NameIndex() {
 std::uint64_t NameIndex::hash(const char* bytes, std::size_t size, bool fold_case) const {
   std::uint64_t h = key_ ^ size;
   for (std::size_t at = 0; at < size; at += 8) {
-    char chunk[8] = {};
-    const std::size_t n = size - at < 8 ? size - at : 8;
-    std::memcpy(chunk, bytes + at, n);
-    if (fold_case) {
-      for (char& c : chunk) c = to_lower(c);
-    }
     std::uint64_t word = 0;
-    std::memcpy(&word, chunk, 8);
+    std::memcpy(&word, bytes + at, size - at < 8 ? size - at : 8);
+    // The ASCII capitals A to Z lose their case bit; nothing else changes.
+    if (fold_case) {
+      for (int shift = 0; shift < 64; shift += 8) {
+        const auto c = static_cast<char>(word >> shift);
+        if (is_upper(c)) word |= std::uint64_t{0x20} << shift;
+      }
+    }
     h = mix(h ^ word);
   }
-  return mix(h);
+  return h;
 }
 
 void NameIndex::clear() {
-  for (Shard& shard : shards_) {
-    std::vector<std::uint32_t>().swap(shard.slots);
-    shard.used = 0;
-  }
+  for (Shard& shard : shards_) shard = Shard{};
 }
 
 }  // namespace kvr
