@@ -27,7 +27,7 @@ std::uint32_t VariableArena::append(std::string_view name, std::string_view valu
   char* at = block.bytes.get() + block.used;
   std::memcpy(at, name.data(), name.size());
   at[name.size()] = '\0';
-  std::memcpy(at + name.size() + 1, value.data(), value.size());
+  if (!value.empty()) std::memcpy(at + name.size() + 1, value.data(), value.size());
   at[size - 1] = '\0';
   block.used += size;
   size_ += size;
