@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
@@ -23,6 +24,16 @@ constexpr std::uint32_t kLinkerGroups = 4;
 
 using ClassId = std::array<char, kMaxClassId + 1>;
 
+// The name read last, before its statement is done and it is appended.
+struct OpenName {
+  bool open = false;
+  bool device = false;
+  DeviceName device_name{};
+  VariableName variable_name{};
+  std::uint64_t hash = 0;
+  std::uint16_t line = 0;
+};
+
 // Everything one call of the parser works with.
 struct Parse {
   BoardModel& model;
@@ -30,7 +41,35 @@ struct Parse {
   LineReader& reader;
   std::uint8_t version;
   const FamilyTable& table;
+  std::size_t batch;  // how many names wait to be checked; one in verbose mode, for the echo
+  std::vector<PendingName> pending{};
+  OpenName name{};
+  std::uint16_t duplicate_line = 0;  // where a duplicate stands, when one ended the parse
 };
+
+// Whether the open name has an earlier twin. In verbose mode every name is checked as soon as it
+// is read, before a later line is read and echoed; otherwise only after its statement failed.
+Status check_open_name(Parse& p) {
+  const OpenName& name = p.name;
+  const bool taken = name.device
+                         ? device_name_taken(p.model, name.device_name, name.hash)
+                         : variable_name_taken(p.model, name.variable_name.data(), name.hash);
+  if (!taken) return kStatusOk;
+  p.duplicate_line = name.line;
+  return name.device ? kStatusDeviceNameDuplicate : kStatusVariableNameDuplicate;
+}
+
+// The open name has been appended as `id`: it waits, with the others, to be checked.
+Status close_name(Parse& p, std::uint32_t id) {
+  try {
+    p.pending.push_back(PendingName{p.name.hash, id, p.name.line, p.name.device});
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
+  p.name.open = false;
+  if (p.pending.size() < p.batch) return kStatusOk;
+  return check_names(p.model, p.pending, p.duplicate_line);
+}
 
 char current(const Parse& p) {
   return p.line.buffer[p.line.column];
@@ -58,11 +97,17 @@ Status read_class_id(LineState& line, ClassId& token) {
   return kStatusOk;
 }
 
-// A device's name with the hash to index it under, then its class ID token.
-Status read_name_and_class(Parse& p, DeviceEntry& device, std::uint64_t& hash, ClassId& token) {
+// A device's name, then its class ID token.
+Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   DeviceName name{};
-  if (Status status = parse_device_name(p.line, p.model, name, hash); status != kStatusOk) {
-    return status;
+  if (Status status = parse_device_name(p.line, name); status != kStatusOk) return status;
+  p.name.open = true;
+  p.name.device = true;
+  p.name.device_name = name;
+  p.name.hash = device_name_hash(p.model, name);
+  p.name.line = p.line.line_number;
+  if (p.batch == 1) {
+    if (Status status = check_open_name(p); status != kStatusOk) return status;
   }
   std::copy(name.begin(), name.begin() + 8, device.name.begin());
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
@@ -79,16 +124,14 @@ Status read_group(Parse& p, std::uint32_t k) {
   if (current(p) != '}') p.model.linkers[linker].sub_id[k] = p.model.device_count + 1;
   while (current(p) != '}') {
     DeviceEntry device{};
-    std::uint64_t hash = 0;
     ClassId token{};
-    if (Status status = read_name_and_class(p, device, hash, token); status != kStatusOk) {
-      return status;
-    }
+    if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
     // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
     Status status = resolve_device_class(p.model, token.data(), p.version, device);
     if (status != kStatusOk) return status;
     device.place = static_cast<std::uint8_t>(k);
-    if (status = append_device(p.model, device, hash); status != kStatusOk) return status;
+    if (status = append_device(p.model, device); status != kStatusOk) return status;
+    if (status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
     p.model.linkers[linker].group_ir[k] += device.mainIR;
     p.model.linkers[linker].group_devices[k] += 1;
     if (status = skip_blanks(p); status != kStatusOk) return status;
@@ -97,8 +140,8 @@ Status read_group(Parse& p, std::uint32_t k) {
   return kStatusOk;
 }
 
-// A linker, whose name is read (to be indexed under `hash`); `row` is the linker's family row.
-Status read_linker(Parse& p, DeviceEntry& linker, std::uint64_t hash, std::uint32_t row) {
+// A linker, whose name is read; `row` is the linker's family row.
+Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
   if (p.model.linkers.empty()) {  // all linkers share one class record
     p.model.linker_class = p.model.class_count;
     if (Status status = append_class_block(p.model, 1, 0); status != kStatusOk) return status;
@@ -107,7 +150,8 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint64_t hash, std::uint3
   linker.mainIR = kLinkerIrLength;
   linker.high_level = p.table[row].high_level_base;
   linker.place = kLinkerPlace;
-  if (Status status = append_device(p.model, linker, hash); status != kStatusOk) return status;
+  if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  if (Status status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
   try {
     p.model.linkers.push_back(LinkerEntry{p.model.device_count, {}, {}, {}});
   } catch (const std::bad_alloc&) {
@@ -123,11 +167,8 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint64_t hash, std::uint3
 
 Status read_main_device(Parse& p) {
   DeviceEntry device{};
-  std::uint64_t hash = 0;
   ClassId token{};
-  if (Status status = read_name_and_class(p, device, hash, token); status != kStatusOk) {
-    return status;
-  }
+  if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
   // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
   std::uint32_t row = kNoFamilyRow;
   if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
@@ -139,11 +180,12 @@ Status read_main_device(Parse& p) {
     return kStatusPortOnMainPath;
   }
   if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
-    return read_linker(p, device, hash, row);
+    return read_linker(p, device, row);
   }
   Status status = resolve_device_class(p.model, token.data(), p.version, device);
   device.place = kMainPathPlace;
-  if (status == kStatusOk) status = append_device(p.model, device, hash);
+  if (status == kStatusOk) status = append_device(p.model, device);
+  if (status == kStatusOk) status = close_name(p, p.model.device_count - 1);
   if (status != kStatusOk) return status;
   p.model.main_ir += device.mainIR;
   p.model.main_devices += 1;
@@ -151,14 +193,22 @@ Status read_main_device(Parse& p) {
 }
 
 Status read_variable(Parse& p) {
-  VariableName name{};
-  if (Status status = parse_variable_name(p.line, p.model, name); status != kStatusOk) {
+  if (Status status = parse_variable_name(p.line, p.name.variable_name); status != kStatusOk) {
     return status;
+  }
+  p.name.open = true;
+  p.name.device = false;
+  p.name.hash = variable_name_hash(p.model, p.name.variable_name.data());
+  p.name.line = p.line.line_number;
+  if (p.batch == 1) {
+    if (Status status = check_open_name(p); status != kStatusOk) return status;
   }
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   std::string_view value;
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
-  return append_variable(p.model, name.data(), value);
+  std::uint32_t location = 0;
+  Status status = append_variable(p.model, p.name.variable_name.data(), value, location);
+  return status == kStatusOk ? close_name(p, location) : status;
 }
 
 // The label line stays in the buffer at column 0, so the statement loop passes over it as a
@@ -185,6 +235,20 @@ Status parse_file(Parse& p) {
   }
 }
 
+// The outcome of a parse that ended with `status`, once every name read so far is checked: a
+// duplicate name comes before any later fault, and is reported at its own line.
+Status settle(Parse& p, Status status) {
+  if (Status checked = check_names(p.model, p.pending, p.duplicate_line); checked != kStatusOk) {
+    return checked;
+  }
+  if (status == kStatusOk || !p.name.open || status == kStatusDeviceNameDuplicate ||
+      status == kStatusVariableNameDuplicate) {
+    return status;
+  }
+  const Status open = check_open_name(p);
+  return open != kStatusOk ? open : status;
+}
+
 }  // namespace
 
 Status parse_board_config(BoardModel& model, const LineSource& source,
@@ -197,9 +261,16 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
   try {
     const auto line = std::make_unique<LineState>();
     LineReader reader(source);
-    Parse parse{model, *line, reader, version, family_table_for(version)};
-    status = parse_file(parse);
-    line_number = line->line_number;
+    Parse parse{model,
+                *line,
+                reader,
+                version,
+                family_table_for(version),
+                source.verbose != 0 ? std::size_t{1} : std::size_t{4096}};
+    status = settle(parse, parse_file(parse));
+    const bool duplicate =
+        status == kStatusDeviceNameDuplicate || status == kStatusVariableNameDuplicate;
+    line_number = duplicate ? parse.duplicate_line : line->line_number;
   } catch (const std::bad_alloc&) {
     status = kStatusNoMemory;  // the line and its reader could not be made
   }

@@ -86,16 +86,13 @@ bool is_valid_value(std::string_view text) {
 
 }  // namespace
 
-Status parse_variable_name(LineState& line, const BoardModel& model, VariableName& name) {
+Status parse_variable_name(LineState& line, VariableName& name) {
   static constexpr NameRules kRules = {']', format::kMaxVariableName, kStatusVariableNameEmpty,
                                        kStatusVariableNameTooLong, kStatusVariableNameInvalid};
   const char* first = line.buffer + line.column + 1;  // past the '['
   std::size_t length = 0;
   if (Status status = measure_name(first, kRules, length); status != kStatusOk) return status;
   line.column = static_cast<std::uint16_t>(line.column + length + 2);
-  if (variable_name_taken(model, std::string_view(first, length))) {
-    return kStatusVariableNameDuplicate;
-  }
   std::memcpy(name.data(), first, length);
   name[length] = '\0';
   return kStatusOk;

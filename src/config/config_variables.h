@@ -17,10 +17,10 @@ namespace kvr {
 // A variable name as read: 1 to 32 characters and a zero byte.
 using VariableName = std::array<char, 33>;
 
-// Entered at the '['. Reads 1 to 32 name characters up to the ']' and refuses a name that a
-// variable of the model already has, letter case ignored. `name` receives a copy, since a value
-// may follow on a later line. Statuses: -361, -362, -363, -364.
-Status parse_variable_name(LineState& line, const BoardModel& model, VariableName& name);
+// Entered at the '['. Reads 1 to 32 name characters up to the ']'; whether an earlier variable has
+// the name, letter case ignored, is the parser's to check (config/model_append.h). `name`
+// receives a copy, since a value may follow on a later line. Statuses: -361, -362, -363.
+Status parse_variable_name(LineState& line, VariableName& name);
 
 // Entered at the value's first character (never a blank or ';'). Accepts a boolean word, a
 // single-quoted string (kept with its quotes), or a hexadecimal, octal or decimal number. On

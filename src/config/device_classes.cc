@@ -25,8 +25,7 @@ bool same_first_chars(const char* text, const char* pattern, std::uint32_t n) {
   return true;
 }
 
-Status parse_device_name(LineState& line, const BoardModel& model, DeviceName& name,
-                         std::uint64_t& hash) {
+Status parse_device_name(LineState& line, DeviceName& name) {
   name.fill('\0');
   static constexpr NameRules kRules = {'"', format::kNameFieldBytes, kStatusDeviceNameEmpty,
                                        kStatusDeviceNameTooLong, kStatusDeviceNameInvalid};
@@ -40,8 +39,6 @@ Status parse_device_name(LineState& line, const BoardModel& model, DeviceName& n
   DeviceName candidate{};
   for (std::size_t k = 0; k < length; ++k) candidate[k] = to_lower(opening[1 + k]);
   line.column = static_cast<std::uint16_t>(line.column + length + 2);
-  hash = device_name_hash(model, candidate);
-  if (device_name_taken(model, candidate, hash)) return kStatusDeviceNameDuplicate;
   name = candidate;
   return kStatusOk;
 }

@@ -14,12 +14,11 @@ namespace kvr {
 
 inline constexpr std::uint32_t kMaxGenericIrLength = 0x400;
 
-// Entered at the opening double quote. Reads 1 to 8 characters, lower-cased and zero-filled, and
-// refuses a name that an earlier device has. `name` is zeroed at entry and set, with the `hash`
-// to index it under, only on success. Statuses: -370, -391 (a '{' instead of the quote), -372,
-// -373, -374, -375.
-Status parse_device_name(LineState& line, const BoardModel& model, DeviceName& name,
-                         std::uint64_t& hash);
+// Entered at the opening double quote. Reads 1 to 8 characters, lower-cased and zero-filled;
+// whether an earlier device has the name is the parser's to check (config/model_append.h).
+// `name` is zeroed at entry and set only on success. Statuses: -370, -391 (a '{' instead of the
+// quote), -372, -373, -375.
+Status parse_device_name(LineState& line, DeviceName& name);
 
 // Looks an upper-case class ID up: a first pass over the rows' family-group prefixes (-381 when
 // none matches) and a second over their literal parts and full lengths (-383). `row`, when given,

@@ -1,33 +1,56 @@
 // Growing the board model during a parse. Every growth point reports a failed allocation as -131
 // instead of letting std::bad_alloc leave the configuration subsystem; what was appended before
 // stays in the model for release_board_model to free.
+//
+// A name is appended first and checked for an earlier twin later, in batches: the look-ups of a
+// batch then overlap in memory, where one look-up at a time would wait for each in turn. The
+// parser checks every pending name before it reports anything, so a duplicate still ends the
+// parse at its own name and line, as a check at once would.
 #ifndef KVR_CONFIG_MODEL_APPEND_H_
 #define KVR_CONFIG_MODEL_APPEND_H_
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 #include "database/board_model.h"
 
 namespace kvr {
 
-// Appends a device (its dev_id is the new device count) and indexes its name under `hash`, which
-// device_name_hash gave.
-Status append_device(BoardModel& model, const DeviceEntry& device, std::uint64_t hash);
+// Appends a device; its dev_id is the new device count.
+Status append_device(BoardModel& model, const DeviceEntry& device);
 
 // Appends `count` class records with `rev` 0 to count - 1 and the given size; `class_count`
 // follows. The linkers' single record is a block of one with size 0.
 Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t size);
 
-// Appends a configure variable and indexes its name.
-Status append_variable(BoardModel& model, std::string_view name, std::string_view value);
+// Appends a configure variable; `location` receives where its name is kept.
+Status append_variable(BoardModel& model, std::string_view name, std::string_view value,
+                       std::uint32_t& location);
 
-// Duplicate checks against everything appended so far. A device name (its eight bytes) is looked
-// for under its hash.
+// The hashes the names are indexed under: a device name's eight bytes, a variable name with its
+// letter case folded.
 std::uint64_t device_name_hash(const BoardModel& model, const DeviceName& name);
+std::uint64_t variable_name_hash(const BoardModel& model, std::string_view name);
+
+// A name appended but not yet checked: a device's index or a variable's location, and the line
+// that holds it.
+struct PendingName {
+  std::uint64_t hash;
+  std::uint32_t id;
+  std::uint16_t line;
+  bool device;
+};
+
+// Checks the pending names in order, each against every name before it, and indexes them; the
+// list is emptied. The first duplicate gives -374 (a device) or -364 (a variable), with its line
+// in `line`; -131 when memory is refused.
+Status check_names(BoardModel& model, std::vector<PendingName>& pending, std::uint16_t& line);
+
+// Whether a name not appended (its statement failed) has a twin among the checked names.
 bool device_name_taken(const BoardModel& model, const DeviceName& name, std::uint64_t hash);
-bool variable_name_taken(const BoardModel& model, std::string_view name);
+bool variable_name_taken(const BoardModel& model, std::string_view name, std::uint64_t hash);
 
 }  // namespace kvr
 

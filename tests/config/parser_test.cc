@@ -51,6 +51,7 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, kLabel + "[a-b] 1", -363, 2},
       {2, kLabel + "[ab", -363, 2},
       {2, kLabel + "[a_1] 1\n[A_1] 2", -364, 3},
+      {2, kLabel + "[a] 1\n[A]\n1x", -364, 3},
       {2, kLabel + "[a]\n\n  1", 0, 4},
       {2, kLabel + "[a]\n[b] 1", -365, 3},
       {2, kLabel + "[a] ; no value", -354, 2},
@@ -82,6 +83,8 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, kLabel + "a DBM", -370, 2},
       {2, kLabel + "{ \"a\" DBM }", -391, 2},
       {2, kLabel + "\"Cpu_A\" DBM\n\"cpu_a\" DBM", -374, 3},
+      {2, kLabel + "\"a\" DBM\n\"A\"\nNOPE", -374, 3},
+      {2, kLabel + "\"a\" DBM\n\"a\" DBM\n\"b\" NOPE", -374, 3},
       {2, kLabel + "\"a\"\n; the end", -354, 3},
       // Class IDs on the main path.
       {2, kLabel + "\"a\" " + std::string(33, 'Q'), -384, 2},
@@ -126,6 +129,9 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
   // The verbose echo shows each line as it is read, a CR LF line end as LF.
   EXPECT_EQ(parse_text(";CFG-2.0\r\n\r\n\"a\" DBM", 2, true).echo,
             "000001 ;CFG-2.0\n000002 \n000003 \"a\" DBM");
+  // A duplicate name ends the parse before a later line is read.
+  EXPECT_EQ(parse_text(";CFG-2.0\n\"a\" DBM\n\"a\"\nDBM", 2, true).echo,
+            "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 \"a\"\n");
 }
 
 // One device of each family on the main path: what its class ID gives the model.

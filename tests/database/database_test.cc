@@ -82,7 +82,8 @@ TEST(DatabaseTest, SectionsPastTheSizeLimitAreRefused) {
       EXPECT_EQ(status, 0);
     }
     std::snprintf(name, sizeof name, "n%04d", i);
-    append_variable(big_variables, name, std::string(4092, 'v'));
+    std::uint32_t location = 0;
+    append_variable(big_variables, name, std::string(4092, 'v'), location);
   }
   Status status = 0;
   EXPECT_EQ(write_bytes(big_variables, 2, &status), ";DAT-2.0");  // the label alone

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Times whole kvrbuild runs on generated boards of every shape against `wc -l` on the same input
+# (and a verbose analysis against `cat` of its own output), side by side, the median of RUNS runs
+# each; and measures their peak memory and what ten times the input costs. Prints one table.
+# Targets: the large board within 3 times wc -l (5 at the least), every other shape within 10;
+# -va within twice cat; ten times the input within 10.5 times the time; peak memory within 1.25
+# times the input plus 8 MiB; names alike in their first characters within twice ordinary ones.
+# Usage: bench/run.sh [RUNS, default 5]          (Linux; needs awk, wc, cat)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs="${1:-5}"
+[ -f build-bench/build.ninja ] || cmake --preset bench >/dev/null
+cmake --build --preset bench >/dev/null
+kvrbuild="$PWD/build-bench/kvrbuild"
+measure="$PWD/build-bench/bench/measure"
+shapes="$PWD/bench/make_shape.awk"
+work="$(mktemp -d "${TMPDIR:-/tmp}/kvr-bench.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+make() {  # name shape n version scale
+  awk -v shape="$2" -v n="$3" -v version="$4" -v scale="$5" -f "$shapes" >"$1"
+}
+# Each shape at its full size and at a tenth of it (the large board scales itself).
+cases=(large 60000 variables 1400000 devices 260000 groups 256000 alike 200000 alikevars 1000000)
+for ((c = 0; c < ${#cases[@]}; c += 2)); do
+  shape=${cases[c]} n=${cases[c + 1]}
+  for v in 1 2; do
+    make "$shape$v.cfg" "$shape" "$n" "$v" 1
+    if [ "$shape" = large ]; then
+      make "${shape}_tenth$v.cfg" "$shape" "$n" "$v" 10
+    else
+      make "${shape}_tenth$v.cfg" "$shape" "$((n / 10))" "$v" 1
+    fi
+  done
+  [ "${shape#alike}" = "$shape" ] || continue  # only parsed
+  for stem in "$shape" "${shape}_tenth"; do "$kvrbuild" -g2 "${stem}2.cfg" "${stem}.dat" >/dev/null; done
+done
+# Ordinary names of the counts of the "alike" shapes, to hold those against.
+make plain2.cfg devices 200000 2 1
+make plainvars2.cfg variables 1000000 2 1
+
+timed() { "$measure" "$runs" "$@" | awk '{ print $1 }'; }
+peak() { "$measure" 1 /dev/null "$@" | awk '{ printf "%.1f", $2 / 1024 }'; }
+mib() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'; }
+
+printf '%-10s %-4s %8s %9s %9s %6s %6s %7s %9s %9s %s\n' shape cmd "in MiB" "time ms" "base ms" \
+  ratio target "x10" "peak MiB" "limit" verdict
+status=0
+row() {  # shape command target input tenth-input [output]
+  local shape="$1" cmd="$2" target="$3" input="$4" tenth="$5" output="${6:-}"
+  local out=/dev/null base t t10 pk
+  if [ "$cmd" = -va ]; then
+    out="$work/dump.txt"
+    "$kvrbuild" -va "$input" >"$work/own.txt"
+    base=$(timed "$out" cat "$work/own.txt")
+  else
+    base=$(timed /dev/null wc -l "$input")
+  fi
+  t=$(timed "$out" "$kvrbuild" "$cmd" "$input" ${output:+"$output"})
+  t10=$(timed "$out" "$kvrbuild" "$cmd" "$tenth" ${output:+"$output"})
+  pk=$(peak "$kvrbuild" "$cmd" "$input" ${output:+"$output"})
+  awk -v s="$shape" -v c="$cmd" -v target="$target" -v m="$(mib "$input")" -v t="$t" -v b="$base" \
+      -v t10="$t10" -v pk="$pk" 'BEGIN {
+    ratio = t / b; scale = t / t10; limit = 1.25 * m + 8; verdict = ""
+    if (ratio > target) verdict = verdict " slow"
+    if (scale > 10.5) verdict = verdict " superlinear"
+    if (pk > limit) verdict = verdict " memory"
+    printf "%-10s %-4s %8.1f %9.1f %9.1f %6.1f %6d %7.1f %9.1f %9.1f %s\n", s, c, m, t, b, ratio,
+           target, scale, pk, limit, verdict == "" ? "ok" : verdict
+    exit verdict != ""
+  }' || status=1
+}
+for ((c = 0; c < ${#cases[@]}; c += 2)); do
+  shape=${cases[c]}
+  target=10
+  [ "$shape" = large ] && target=3
+  row "$shape" -p2 "$target" "${shape}2.cfg" "${shape}_tenth2.cfg"
+  [ "${shape#alike}" = "$shape" ] || continue
+  row "$shape" -g2 "$target" "${shape}2.cfg" "${shape}_tenth2.cfg" out.dat
+  row "$shape" -g1 "$target" "${shape}1.cfg" "${shape}_tenth1.cfg" out.dat
+  row "$shape" -a "$target" "$shape.dat" "${shape}_tenth.dat"
+  row "$shape" -va 2 "$shape.dat" "${shape}_tenth.dat"
+done
+# Names alike in their first characters against ordinary names of the same count.
+for pair in "alike plain2.cfg" "alikevars plainvars2.cfg"; do
+  set -- $pair
+  a=$(timed /dev/null "$kvrbuild" -p2 "${1}2.cfg")
+  p=$(timed /dev/null "$kvrbuild" -p2 "$2")
+  awk -v s="$1" -v a="$a" -v p="$p" 'BEGIN {
+    printf "%-10s -p2 takes %.1f ms against %.1f ms for ordinary names: %.2f times (target 2) %s\n",
+           s, a, p, a / p, a / p <= 2 ? "ok" : "slow"; exit a / p > 2 }' || status=1
+done
+exit "$status"
