@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -38,6 +39,24 @@ std::string find_entry_nocase(const std::string& directory, const std::string& c
   }
   ::closedir(dir);
   return best;
+}
+
+// Copies what `stream` still holds into a temporary file, closes `stream` and returns the copy at
+// its start; null when that fails.
+std::FILE* spooled(std::FILE* stream) {
+  std::FILE* copy = std::tmpfile();
+  char block[1 << 16];
+  bool copied = copy != nullptr;
+  for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
+    copied = std::fwrite(block, 1, got, copy) == got;
+  }
+  std::fclose(stream);
+  if (!copied) {
+    if (copy != nullptr) std::fclose(copy);
+    return nullptr;
+  }
+  std::rewind(copy);
+  return copy;
 }
 
 std::string resolve(const std::string& name, PathUse use) {
@@ -99,6 +118,11 @@ std::FILE* open_file(const std::string& name, const char* mode) {
       errno = EISDIR;
       return nullptr;
     }
+    // A pipe or a device cannot go back to its start, as recognising a file's kind needs: what it
+    // holds is read once into a temporary file, which is read in its place.
+    if (mode[0] == 'r' && ::fstat(fileno(file), &info) == 0 && !S_ISREG(info.st_mode)) {
+      return spooled(file);
+    }
     return file;
   } catch (const std::bad_alloc&) {
     return nullptr;
@@ -111,11 +135,23 @@ int close_file(std::FILE* file) {
 
 bool same_existing_file(const std::string& input, const std::string& output) {
   try {
-    struct stat a {};
-    struct stat b {};
-    if (::stat(resolve(input, PathUse::kReading).c_str(), &a) != 0) return false;
-    if (::stat(resolve(output, PathUse::kWriting).c_str(), &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    std::error_code error;
+    return std::filesystem::equivalent(resolve(input, PathUse::kReading),
+                                       resolve(output, PathUse::kWriting), error);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool same_file(const std::string& read, const std::string& written) {
+  if (same_existing_file(read, written)) return true;
+  try {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path a = fs::weakly_canonical(fs::absolute(resolve(read, PathUse::kReading)), error);
+    const fs::path b =
+        fs::weakly_canonical(fs::absolute(resolve(written, PathUse::kWriting)), error);
+    return !error && a == b;
   } catch (const std::bad_alloc&) {
     return false;
   }

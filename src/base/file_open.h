@@ -21,15 +21,20 @@ enum class PathUse { kReading, kWriting };
 std::string resolve_host_path(const std::string& name, PathUse use);
 
 // fopen() on the resolved path (resolved for reading when `mode` begins with 'r'). Returns null
-// when the file cannot be opened, or names a folder; never throws.
+// when the file cannot be opened, or names a folder; never throws. A pipe or a device opened for
+// reading comes back as a temporary copy of what it held, which can go back to its start.
 std::FILE* open_file(const std::string& name, const char* mode);
 
 // fclose(), as a function the commands can be handed.
 int close_file(std::FILE* file);
 
 // True when `input`, resolved for reading, and `output`, resolved for writing, are one existing
-// file (same device and inode).
+// file, whatever their names.
 bool same_existing_file(const std::string& input, const std::string& output);
+
+// True when `read`, resolved for reading, and `written`, resolved for writing, are one file: one
+// existing file, or, where either is missing, one path.
+bool same_file(const std::string& read, const std::string& written);
 
 // How the commands open and close their files. Tests put fakes in place of either, for example a
 // close that fails.

@@ -4,19 +4,38 @@
 
 namespace kvr {
 
+namespace {
+
+void report_failure(const std::string& file_name, std::FILE* out) {
+  std::fprintf(out, "%s\n%s `%s'.\n%s\n", "An error occurred when opening the redirection file.",
+               "The redirection file is named:", file_name.c_str(), "The lacked write permission.");
+}
+
+}  // namespace
+
 std::uint16_t redirect_output(std::uint16_t redirect, const std::string& file_name,
                               std::FILE** out) {
   if (redirect == 0 || file_name.empty()) return 0;
   std::fflush(*out);
   std::FILE* file = open_file(file_name, "a");
   if (file == nullptr) {
-    std::fprintf(*out, "%s\n%s `%s'.\n%s\n", "An error occurred when opening the redirection file.",
-                 "The redirection file is named:", file_name.c_str(),
-                 "The lacked write permission.");
+    report_failure(file_name, *out);
     return 1;
   }
   *out = file;
   return 0;
+}
+
+bool redirection_clashes(const RunSettings& settings, std::FILE* out) {
+  const std::string& log = settings.redirect_file_name;
+  if (settings.redirect == 0 || log.empty()) return false;
+  const bool command = settings.generate != 0 || settings.parse != 0 || settings.analyse != 0;
+  const bool clash =
+      (command && settings.input_name && same_file(*settings.input_name, log)) ||
+      (settings.generate != 0 && settings.output_name && same_file(*settings.output_name, log)) ||
+      (settings.extra_options != 0 && same_file(settings.config_file_name, log));
+  if (clash) report_failure(log, out);
+  return clash;
 }
 
 std::uint16_t check_board_file(const std::string& file_name, std::uint16_t config_file_given,

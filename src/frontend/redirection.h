@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "frontend/run_settings.h"
+
 namespace kvr {
 
 // With `redirect` set and a name given: flushes `*out` and makes `*out` a stream that appends to
@@ -14,6 +16,11 @@ namespace kvr {
 // the unchanged `*out`. The caller owns and closes the new stream.
 std::uint16_t redirect_output(std::uint16_t redirect, const std::string& file_name,
                               std::FILE** out);
+
+// True when the file that -o names is one that the run reads or writes under any name: the
+// command's input or output, or with -e the board configuration file. Then says so on `out`, as
+// for a redirection file that cannot be opened: appending to it would damage what the run uses.
+bool redirection_clashes(const RunSettings& settings, std::FILE* out);
 
 // 1 when the file opens for reading; otherwise prints how to name one and what it must at least
 // hold, and returns 0.

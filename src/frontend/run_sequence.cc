@@ -43,11 +43,13 @@ CommandRequest command_request(const RunSettings& settings) {
 
 int run_stages(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
                std::FILE*& out, std::FILE* errors, RunSettings& settings) {
+  std::FILE* const console = out;
   if (check_library_version(library, kProgramName, kProgramVersion, out) == 0) {
     return kExitFailure;
   }
   if (parse_command_line(settings, count, words, errors, out) != 0) return kExitFailure;
-  if (redirect_output(settings.redirect, settings.redirect_file_name, &out) != 0) {
+  if (redirection_clashes(settings, out) ||
+      redirect_output(settings.redirect, settings.redirect_file_name, &out) != 0) {
     return kExitFailure;
   }
 
@@ -67,6 +69,8 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
     Status status = load_extra_options(library, settings, kExtraOptionsPrefix, tail, config_file,
                                        parse_command_line, errors, out);
     if (status != kStatusOk) return abort_run(library, status, out);
+    // The options of the variable may name the redirection file as the command's own.
+    if (out != console && redirection_clashes(settings, console)) return kExitFailure;
   }
   if (Status status = report_operating_system(library, settings.verbose, out);
       status != kStatusOk) {

@@ -65,6 +65,12 @@ std::string analyse(const std::string& name, bool brief = true) {
          (brief ? kHint : "");
 }
 
+// Why -o refuses a file: it cannot be opened, or it is one the run uses.
+std::string refused(const std::string& log) {
+  return "An error occurred when opening the redirection file.\nThe redirection file is named: `" +
+         log + "'.\nThe lacked write permission.\n";
+}
+
 std::string open_failure(const std::string& file, const std::string& name, const char* right) {
   return "An error occurred when opening the " + file + " file.\nThe " + file +
          " file is named: `" + name + "'.\nThe file was not found or lacked " + right +
@@ -126,7 +132,8 @@ const std::map<std::string, std::string> kInputs = {
      ";CFG-2.0\n[UTILITY_HI_OPTIONS] 'kvrbuild -v -g1 x'\n[UTILITY_HI_OPTIONS_two] '-g2 a b'\n"
      "[UTILITY_HI_OPTIONS_three] 'x -g2 -p2'\n[utility_hi_options_a_b] 'x\t-p2\x0bgood.cfg'\n"
      "[UTILITY_HI_OPTIONS_q1] 'x -p2 a\\\\\"b'\n[UTILITY_HI_OPTIONS_q2] 'x -p2 a\\\"b'\n"
-     "[UTILITY_HI_OPTIONS_q3] 'x -p2 a\\\\b'\n[UTILITY_HI_OPTIONS_q4] 'x -p2 \"my file\"'\n"}};
+     "[UTILITY_HI_OPTIONS_q3] 'x -p2 a\\\\b'\n[UTILITY_HI_OPTIONS_q4] 'x -p2 \"my file\"'\n"
+     "[UTILITY_HI_OPTIONS_log] 'x -p2 log.txt'\n"}};
 
 void prepare(const Sandbox& box) {
   for (const auto& [name, bytes] : kInputs) {
@@ -202,10 +209,12 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
        "log.txt",
        "old\n" + parse("bad.cfg") + syntax_error(3, false, true) + aborted(-381)},
       {{"-o", "-h"}, 0, lines(kBriefHelpLines)},
-      {{"-o", "no/log", "-h"},
-       1,
-       "An error occurred when opening the redirection file.\nThe redirection file is named: "
-       "`no/log.txt'.\nThe lacked write permission.\n"},
+      {{"-o", "no/log", "-h"}, 1, refused("no/log.txt")},
+      // Never onto a file the run reads or writes, whatever its name.
+      {{"-o", "good.cfg", "-p2", "./GOOD.CFG"}, 1, refused("good.cfg")},
+      {{"-o", "o.dat", "-g2", "good.cfg", "o.dat"}, 1, refused("o.dat")},
+      {{"-o", "extra.cfg", "-e", "-f", "extra"}, 1, refused("extra.cfg")},
+      {{"-o", "log", "-elog", "-f", "extra"}, 1, refused("log.txt"), "", "log.txt", "old\n"},
       // The parse command.
       {{"-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},
       {{"-vp2", "GOOD.CFG"},
@@ -360,9 +369,12 @@ TEST(ProgramTest, TheExamplesGenerateAndAnalyse) {
   }
   const std::string program = KVR_BINARY_PATH;
   ASSERT_EQ(std::system((program + " -g2 > g2.txt && " + program + " -va > va.txt && " + program +
-                         " -g1 board_v1.cfg v1.dat > g1.txt && " + program + " -va v1.dat > v1.txt")
+                         " -g1 board_v1.cfg v1.dat > g1.txt && " + program +
+                         " -va v1.dat > v1.txt && cat board.cfg | " + program +
+                         " -p2 -- /dev/stdin > pipe.txt")
                             .c_str()),
             0);
+  EXPECT_TRUE(box.read("pipe.txt").ends_with(kParsed));  // a pipe reads like the file itself
   EXPECT_TRUE(box.read("va.txt").ends_with(
       "  Device 7\n    name  = \"arm_b\"\n    class = 0x8100\n" + kAnalysed));
   EXPECT_NE(box.read("v1.txt").find("The number of devices is 6.\n"), std::string::npos);
