@@ -2,7 +2,8 @@
 # files of its own folder and of the folders listed for it below; src/main.cc counts as the folder
 # "main". The order, from the top: main -> frontend -> commands -> library -> config -> database
 # -> base, with scanlib (the library's interface) below frontend, commands and library, and view
-# (the companion program) a top of its own that kvrbuild never includes.
+# (the companion program) a top of its own that kvrbuild never includes, which may use the
+# built-in library for its error texts.
 # Input: SOURCE_DIR, the src folder.
 cmake_minimum_required(VERSION 3.25)
 
@@ -10,7 +11,7 @@ set(allowed_main frontend library scanlib base)
 set(allowed_frontend commands scanlib base)
 set(allowed_commands config database scanlib base)
 set(allowed_library config database scanlib base)
-set(allowed_view config database base)
+set(allowed_view library config database scanlib base)
 set(allowed_config database base)
 set(allowed_database base)
 set(allowed_scanlib base)
