@@ -1,24 +1,26 @@
 #include "base/file_open.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <new>
+#include <system_error>
 #include <vector>
+
+#include "base/ascii.h"
 
 namespace kvr {
 namespace {
 
+namespace fs = std::filesystem;
+
 // The longest path the host takes as a whole.
 constexpr std::size_t kLongestPath = 4096;
 
+// Whether a directory entry of this name exists (a dangling link counts).
 bool exists(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0;
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
 }
 
 std::string join(const std::string& base, const std::string& component) {
@@ -30,14 +32,14 @@ std::string join(const std::string& base, const std::string& component) {
 // The entry of `directory` whose name equals `component` with letter case ignored; the first in
 // byte order when several do, so that the choice does not depend on the directory's order.
 std::string find_entry_nocase(const std::string& directory, const std::string& component) {
-  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
-  if (dir == nullptr) return {};
+  std::error_code error;
   std::string best;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (::strcasecmp(entry->d_name, component.c_str()) != 0) continue;
-    if (best.empty() || best > entry->d_name) best = entry->d_name;
+  for (fs::directory_iterator it(directory.empty() ? "." : directory, error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (lower_cased(entry) != lower_cased(component)) continue;
+    if (best.empty() || best > entry) best = entry;
   }
-  ::closedir(dir);
   return best;
 }
 
@@ -62,6 +64,11 @@ std::FILE* spooled(std::FILE* stream) {
 std::string resolve(const std::string& name, PathUse use) {
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
+#if defined(_WIN32)
+  // Names are found with letter case ignored by the system itself.
+  (void)use;
+  return path;
+#endif
   // A path the system cannot take as a whole is left to fail as it is; this also bounds the cost
   // of the search below, which looks at every leading part of the path.
   if (path.empty() || path.size() >= kLongestPath || exists(path)) return path;
@@ -109,23 +116,25 @@ std::string resolve_host_path(const std::string& name, PathUse use) {
 std::FILE* open_file(const std::string& name, const char* mode) {
   try {
     const PathUse use = mode[0] == 'r' ? PathUse::kReading : PathUse::kWriting;
-    std::FILE* file = std::fopen(resolve(name, use).c_str(), mode);
+    const std::string path = resolve(name, use);
+    std::FILE* file = std::fopen(path.c_str(), mode);
     if (file == nullptr) return nullptr;
     // A folder opens for reading on POSIX systems, but it is no file: refuse it.
-    struct stat info {};
-    if (::fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_directory(status)) {
       std::fclose(file);
       errno = EISDIR;
       return nullptr;
     }
     // A pipe or a device cannot go back to its start, as recognising a file's kind needs: what it
     // holds is read once into a temporary file, which is read in its place.
-    if (mode[0] == 'r' && ::fstat(fileno(file), &info) == 0 && !S_ISREG(info.st_mode)) {
-      return spooled(file);
-    }
+    if (mode[0] == 'r' && !error && !fs::is_regular_file(status)) return spooled(file);
     return file;
   } catch (const std::bad_alloc&) {
-    return nullptr;
+    // Without the memory to look the name up, the name as it stands is all there is: a memory
+    // shortage must not read as a missing file.
+    return std::fopen(name.c_str(), mode);
   }
 }
 

@@ -8,6 +8,8 @@
 namespace kvr {
 namespace {
 
+constexpr char kEndOfText = 0x1A;
+
 bool is_blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -22,10 +24,15 @@ bool LineReader::fill(std::size_t wanted) {
     end_ -= begin_;
     begin_ = 0;
     while (end_ < kBlockBytes && !at_end_) {
-      const std::size_t got =
-          std::fread(block_.get() + end_, 1, kBlockBytes - end_, source_.stream);
+      char* const fresh = block_.get() + end_;
+      const std::size_t got = std::fread(fresh, 1, kBlockBytes - end_, source_.stream);
       end_ += got;
       at_end_ = got == 0;
+      // A Ctrl-Z ends the text, as a text stream of the systems the format comes from ends it.
+      if (const void* stop = std::memchr(fresh, kEndOfText, got)) {
+        end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - block_.get());
+        at_end_ = true;
+      }
     }
   }
   return end_ > begin_;

@@ -3,7 +3,8 @@
 // A line holds at most 4134 characters before its newline; a read takes up to 4135 characters
 // and stops after a newline, as a text stream's line read does, and the line ends at its first
 // zero byte. A carriage return right before the newline is dropped, so a file with CR LF line
-// ends reads like one with LF alone. The four blanks are space, tab, line feed and carriage
+// ends reads like one with LF alone, and a Ctrl-Z (0x1A) ends the text: on every system a file
+// reads as a text stream reads it where the format comes from. The four blanks are space, tab, line feed and carriage
 // return; every other character, control characters included, belongs to a token. Wherever the
 // next token is looked for, a ';' ends the useful part of the line.
 #ifndef KVR_CONFIG_LINE_READER_H_

@@ -1,5 +1,9 @@
 #include "library/builtin_library.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,9 +70,24 @@ Status BuiltinScanLibrary::SMG_Version(ControllerRecord& controller) {
 }
 
 Status BuiltinScanLibrary::SMG_OsInform(ControllerRecord& controller) {
-  // This library knows none of the systems that the codes 3 to 8 name.
-  controller.result = 0;
+  controller.result = 0;  // not determined
   copy_text("", controller.text, controller.capacity);
+#if defined(_WIN32)
+  // Of the systems that have codes, only the NT family still runs this program: NT 4 is WinNT,
+  // NT 5.0 Win2K, NT 5.1 and 5.2 WinXP, with the service pack as what is installed. A newer
+  // system has no code of its own.
+  OSVERSIONINFOEXA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const bool known = GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version)) != 0;
+#pragma GCC diagnostic pop
+  if (known && version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    const DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
+    controller.result = major == 4 ? 5 : major == 5 && minor == 0 ? 6 : major == 5 ? 8 : 0;
+    if (controller.result != 0) copy_text(version.szCSDVersion, controller.text, controller.capacity);
+  }
+#endif
   return kStatusOk;
 }
 

@@ -37,6 +37,7 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {1, "\"a\" DBM\r\n\"b\" DBM\r\n", 0, 2},
       {1, "\"a\" DBM \x0b", -370, 1},
       {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
+      {1, "\"a\" DBM\n\x1a\"b\" ?\njunk", 0, 1},
       {1, "; " + std::string(4132, 'x') + "\n\"a\" ?", -383, 2},
       {1, "; " + std::string(4133, 'x') + "\n", -356, 1},
       {1, std::string(65536, '\n') + "\"a\" ?", -383, 1},

@@ -2,6 +2,7 @@
 // standard error, the exit status, the files left behind, and the files that must stay untouched.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -135,10 +136,14 @@ const std::map<std::string, std::string> kInputs = {
      "[UTILITY_HI_OPTIONS_q3] 'x -p2 a\\\\b'\n[UTILITY_HI_OPTIONS_q4] 'x -p2 \"my file\"'\n"
      "[UTILITY_HI_OPTIONS_log] 'x -p2 log.txt'\n"}};
 
+const fs::file_time_type kOld =
+    std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now()) -
+    std::chrono::hours(24 * 365);
+
 void prepare(const Sandbox& box) {
   for (const auto& [name, bytes] : kInputs) {
     box.write(name, bytes);
-    fs::last_write_time(box.path(name), fs::file_time_type{});
+    fs::last_write_time(box.path(name), kOld);
   }
 }
 
@@ -325,12 +330,16 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
     EXPECT_EQ(result.out, row.out) << words;
     EXPECT_EQ(result.err, row.err) << words;
     if (!row.file.empty()) {
-      EXPECT_EQ(box.read(row.file), row.holds) << words;
+      std::string holds = box.read(row.file);
+#if defined(_WIN32)
+      std::erase(holds, '\r');  // the console text is written in text mode: CR LF on Windows
+#endif
+      EXPECT_EQ(holds, row.holds) << words;
     }
     for (const auto& [name, bytes] : kInputs) {
       if (name == row.file) continue;
       EXPECT_EQ(box.read(name), bytes) << words << ": " << name;
-      EXPECT_EQ(fs::last_write_time(box.path(name)), fs::file_time_type{}) << words << ": " << name;
+      EXPECT_EQ(fs::last_write_time(box.path(name)), kOld) << words << ": " << name;
     }
   }
 }
@@ -367,17 +376,26 @@ TEST(ProgramTest, TheExamplesGenerateAndAnalyse) {
     text << std::ifstream(std::string(KVR_SOURCE_DIR) + "/examples/" + name).rdbuf();
     box.write(name, text.str());
   }
-  const std::string program = KVR_BINARY_PATH;
-  ASSERT_EQ(std::system((program + " -g2 > g2.txt && " + program + " -va > va.txt && " + program +
-                         " -g1 board_v1.cfg v1.dat > g1.txt && " + program +
-                         " -va v1.dat > v1.txt && cat board.cfg | " + program +
-                         " -p2 -- /dev/stdin > pipe.txt")
-                            .c_str()),
-            0);
-  EXPECT_TRUE(box.read("pipe.txt").ends_with(kParsed));  // a pipe reads like the file itself
-  EXPECT_TRUE(box.read("va.txt").ends_with(
+  EXPECT_EQ(box.run({"-g2"}).exit_status, 0);
+  EXPECT_TRUE(box.run({"-va"}).out.ends_with(
       "  Device 7\n    name  = \"arm_b\"\n    class = 0x8100\n" + kAnalysed));
-  EXPECT_NE(box.read("v1.txt").find("The number of devices is 6.\n"), std::string::npos);
+  EXPECT_EQ(box.run({"-g1", "board_v1.cfg", "v1.dat"}).exit_status, 0);
+  EXPECT_NE(box.run({"-va", "v1.dat"}).out.find("The number of devices is 6.\n"),
+            std::string::npos);
+}
+
+// The built program itself, as a shell runs it, reads a pipe like the file the pipe carries.
+TEST(ProgramTest, APipeReadsLikeItsFileOnPosixSystems) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "a pipe given as a file name (/dev/stdin) is a POSIX system's";
+#else
+  Sandbox box;
+  box.write("board.cfg", kGood);
+  const std::string program = KVR_BINARY_PATH;
+  ASSERT_EQ(std::system(("cat board.cfg | " + program + " -p2 -- /dev/stdin > pipe.txt").c_str()),
+            0);
+  EXPECT_TRUE(box.read("pipe.txt").ends_with(kParsed));
+#endif
 }
 
 // Allocation refused at every point where a run's memory grows: the run never claims a success

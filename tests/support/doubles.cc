@@ -94,6 +94,11 @@ bool AllocationFailureAfter::refused_any() {
   return g_allocation.refused;
 }
 
+#if defined(__GLIBC__)
+bool FailingStream::available() {
+  return true;
+}
+
 UniqueFile FailingStream::open() {
   cookie_io_functions_t functions{};
   functions.write = [](void* cookie, const char* data, std::size_t size) -> ssize_t {
@@ -121,6 +126,14 @@ UniqueFile FailingStream::open() {
   }
   return file;
 }
+#else
+bool FailingStream::available() {
+  return false;
+}
+UniqueFile FailingStream::open() {
+  throw std::runtime_error("no stream of our own on this system");
+}
+#endif
 
 }  // namespace kvr::testing
 

@@ -108,7 +108,8 @@ struct FailingStream {
   std::size_t failing_write = ~std::size_t{0}, failing_seek = ~std::size_t{0};
   std::string bytes;
   std::size_t position = 0, writes = 0, seeks = 0;
-  UniqueFile open();  // this must outlive the stream
+  UniqueFile open();        // this must outlive the stream
+  static bool available();  // only where the C library lets a program make its own streams
 };
 
 }  // namespace kvr::testing
