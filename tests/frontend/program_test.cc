@@ -51,6 +51,7 @@ const std::string kNotGenerated =
 
 const std::string kParse = banner("Parse a (text format) configuration file");
 const std::string kGenerate = banner("Generate a database file from a configuration file");
+const std::string kAnalyse = banner("Analyse a (binary format) database file");
 
 // The start of a command's report: its banner and the file it reads (brief mode adds the hint).
 std::string parse(const std::string& name, bool brief = true, const std::string& title = kParse) {
@@ -72,7 +73,8 @@ std::string refused(const std::string& log) {
          log + "'.\nThe lacked write permission.\n";
 }
 
-std::string open_failure(const std::string& file, const std::string& name, const char* right) {
+std::string open_failure(const std::string& file, const std::string& name,
+                         const char* right = "read") {
   return "An error occurred when opening the " + file + " file.\nThe " + file +
          " file is named: `" + name + "'.\nThe file was not found or lacked " + right +
          " permission.\n";
@@ -112,6 +114,44 @@ const std::string kAdvice =
     ";CFG-2.0\n  [VORTA_ECOM_DRVR] 'KVR200.OUT'; file-name for QV KVR200\n\nThe explanation "
     "of the features of this KVRBUILD\nutility is available in the brief help and the full "
     "manual\naccessed with the `-h' and `-vh' options.\n";
+
+const std::string kReplaced =
+    "Error: The option -l has been replaced by the '-i' and\n'-vi' options that provide brief and "
+    "verbose information\nabout version two format of board configuration files.";
+const std::string kGoodEcho =
+    "\n000001 ;CFG-2.0\n000002 [POD_PORT] 0x378\n000003 \"cpu_a\" QVARM9xx\n"
+    "000004 \"cpu_b\" QV740K42A5\n";
+const std::string kBadEcho = "\n000001 ;CFG-2.0\n000002 [A] 1\n000003 \"b\" NOPE\n";
+const std::string kBadEnd = syntax_error(3, false, false) + aborted(-381);
+const std::string kBadParse = parse("bad.cfg") + syntax_error(3, false, true) + aborted(-381);
+const std::string kBadGenerate = syntax_error(3, true, true) + aborted(-381);
+const std::string kUseAnalyse =
+    "\nThe input file is recognised as a database file.\nUse the `-a' option to analyse it "
+    "instead.\n";
+const std::string kUseParse =
+    "\nThe input file is recognised as a configuration file.\nUse the `-p' option to parse it "
+    "instead.\n";
+const std::string kNotDatabase =
+    "\nThe input file is not recognised as a database file.\nThus it cannot be analysed.\n";
+const std::string kAnalysisFailed =
+    "\nThe database analysis has returned an error and cannot complete.\n";
+const std::string kEmptyDump =
+    "\nThe file format is version 2.\nThe label is 8 bytes.\nThe first header and variable "
+    "section is 8 bytes.\nThe number of variables is 0.\nThe padding is 0 bytes.\nThe second "
+    "header and control section is 12 bytes.\nThe number of classes is 0.\nThe number of "
+    "devices is 0.\nThe high-level section's device count is 0.\n" +
+    kAnalysed;
+const std::string kExtraRun =
+    "\n000001 \"a\" DBM\n" + kParsed +
+    "\nThe database file will now be generated.\nThe database file is named: `b.dat'.\n\nThe "
+    "database file has been successfully generated.\n";
+const std::string kNoDefaultBoard =
+    "\nThis utility requires the use of a `-f' option to select\na board configuration file.  The "
+    "default was selected\nsince the `-f' option is missing.  That file named\n`.\\board.cfg' "
+    "was not found or lacked read permission.\n";
+const std::string kNoNamedBoard =
+    "\nThe `-f' option was used, but the board configuration\nfile was not found or lacked read "
+    "permission.\nIts name was: `missing.cfg'.\n";
 
 const std::string kGood = ";CFG-2.0\n[POD_PORT] 0x378\n\"cpu_a\" QVARM9xx\n\"cpu_b\" QV740K42A5\n";
 const std::string kEmptyDat = ";DAT-2.0" + testing::words({0x02000008, 0, 12, 0, 0});
@@ -162,6 +202,8 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
   const std::string one_of = "Error: one of `-h/-e/-i/-g/-p/-a' must be used.\n";
   const std::string identical = "Error: The filenames cannot be identical.\n";
   const std::string too_many = "Error: Too many arguments.\n";
+  const std::string only_one = "Error: Only one of `-h/-e/-i/-g/-p/-a' may be used.\n";
+  const std::string tail_too_long = " selected by option -e is too long.\n";
   const std::string n260(260, 'n');
   const std::vector<Row> rows = {
       {{}, 0, lines(kBriefHelpLines)},
@@ -175,11 +217,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-x"}, 1, "", invalid},
       {{"-H"}, 1, "", invalid},
       {{"-o", "/tmp/x"}, 1, "", invalid},
-      {{"-l"},
-       1,
-       "",
-       "Error: The option -l has been replaced by the '-i' and\n'-vi' options that provide brief "
-       "and verbose information\nabout version two format of board configuration files."},
+      {{"-l"}, 1, "", kReplaced},
       {{"-g"}, 1, "", e + dat + "g is absent.\n"},
       {{"-g", "-v"}, 1, "", e + dat + "g is absent.\n"},
       {{"-g3"}, 1, "", e + dat + "g is invalid. It must be 1 or 2.\n"},
@@ -188,13 +226,10 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-p0"}, 1, "", e + cfg + "p is invalid. It must be 1 or 2.\n"},
       {{"-f"}, 1, "", "Error: The configure-file name for option -f is absent.\n"},
       {{"-f", n260 + "n"}, 1, "", "Error: The configure-file name for option -f too long.\n"},
-      {{"-e" + std::string(25, 's')},
-       1,
-       "",
-       "Error: The configure variable name selected by option -e is too long.\n"},
+      {{"-e" + std::string(25, 's')}, 1, "", e + "configure variable name" + tail_too_long},
       {{"a.cfg"}, 1, one_of},
       {{"-o", "log", "a.cfg"}, 1, one_of, "", "log.txt", "old\n"},
-      {{"-g2", "-p2"}, 1, "Error: Only one of `-h/-e/-i/-g/-p/-a' may be used.\n"},
+      {{"-g2", "-p2"}, 1, only_one},
       {{"-g2", "a", "b", "c"}, 1, too_many},
       {{"-p2", "a", "b"}, 1, too_many},
       {{"-a", "a", "b"}, 1, too_many},
@@ -207,12 +242,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       // Redirection appends, adding ".txt" to a name without an extension.
       {{"-o", "log", "-h"}, 0, "", "", "log.txt", "old\n" + lines(kBriefHelpLines)},
       {{"-o", "a", "-o", "-vh"}, 0, "", "", "a.txt", lines(kManualLines)},
-      {{"-o", "log.txt", "-p2", "bad.cfg"},
-       1,
-       "",
-       "",
-       "log.txt",
-       "old\n" + parse("bad.cfg") + syntax_error(3, false, true) + aborted(-381)},
+      {{"-o", "log.txt", "-p2", "bad.cfg"}, 1, "", "", "log.txt", "old\n" + kBadParse},
       {{"-o", "-h"}, 0, lines(kBriefHelpLines)},
       {{"-o", "no/log", "-h"}, 1, refused("no/log.txt")},
       // Never onto a file the run reads or writes, whatever its name.
@@ -222,103 +252,48 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-o", "log", "-elog", "-f", "extra"}, 1, refused("log.txt"), "", "log.txt", "old\n"},
       // The parse command.
       {{"-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},
-      {{"-vp2", "GOOD.CFG"},
-       0,
-       "\n" + kSystem + parse("good.cfg", false) +
-           "\n000001 ;CFG-2.0\n000002 [POD_PORT] 0x378\n000003 \"cpu_a\" QVARM9xx\n"
-           "000004 \"cpu_b\" QV740K42A5\n" +
-           kParsed},
+      {{"-vp2", "GOOD.CFG"}, 0, "\n" + kSystem + parse("good.cfg", false) + kGoodEcho + kParsed},
       {{"-p2", "upper.cfg"}, 0, parse("upper.cfg") + kParsed},
       {{"-p2", "sub\\good.cfg"}, 0, parse("sub\\good.cfg") + kParsed},
-      {{"-p2", "bad.cfg"}, 1, parse("bad.cfg") + syntax_error(3, false, true) + aborted(-381)},
-      {{"-vp2", "bad.cfg"},
-       1,
-       "\n" + kSystem + parse("bad.cfg", false) +
-           "\n000001 ;CFG-2.0\n000002 [A] 1\n000003 \"b\" NOPE\n" + syntax_error(3, false, false) +
-           aborted(-381)},
+      {{"-p2", "bad.cfg"}, 1, kBadParse},
+      {{"-vp2", "bad.cfg"}, 1, "\n" + kSystem + parse("bad.cfg", false) + kBadEcho + kBadEnd},
       {{"-p1", "good.cfg"}, 0, parse("good.cfg") + kNotParsed},
       {{"-p2", "v1.cfg"}, 0, parse("v1.cfg") + kNotParsed},
       {{"-p2", "short.dat"}, 0, parse("short.dat") + kNotParsed},
-      {{"-p2", "empty.dat"},
-       0,
-       parse("empty.dat") +
-           "\nThe input file is recognised as a database file.\nUse the `-a' option to analyse it "
-           "instead.\n"},
-      {{"-p2"}, 0, kParse + open_failure("configure", ".\\board.cfg", "read")},
-      {{"-p2", "sub"}, 0, kParse + open_failure("configure", "sub", "read")},
+      {{"-p2", "empty.dat"}, 0, parse("empty.dat") + kUseAnalyse},
+      {{"-p2"}, 0, kParse + open_failure("configure", ".\\board.cfg")},
+      {{"-p2", "sub"}, 0, kParse + open_failure("configure", "sub")},
       // The generate command.
       {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kGenerated},
       {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + kGenerated},
-      {{"-g2", "bad.cfg", "o.dat"},
-       1,
-       generate("bad.cfg") + syntax_error(3, true, true) + aborted(-381),
-       "",
-       "o.dat",
-       ""},
+      {{"-g2", "bad.cfg", "o.dat"}, 1, generate("bad.cfg") + kBadGenerate, "", "o.dat", ""},
       {{"-g1", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kNotGenerated, "", "o.dat", ""},
       {{"-g2", "empty.dat", "o.dat"}, 0, generate("empty.dat") + kNotGenerated},
-      {{"-g2"}, 0, kGenerate + open_failure("configure", ".\\board.cfg", "read")},
-      {{"-g2", "--", "-x.cfg", "o.dat"},
-       0,
-       kGenerate + open_failure("configure", "-x.cfg", "read")},
+      {{"-g2"}, 0, kGenerate + open_failure("configure", ".\\board.cfg")},
+      {{"-g2", "--", "-x.cfg", "o.dat"}, 0, kGenerate + open_failure("configure", "-x.cfg")},
       {{"-g2", "good.cfg", "no/o.dat"},
        0,
        kGenerate + open_failure("database", "no/o.dat", "write")},
       // The analyse command.
       {{"-a", "empty.dat"}, 0, analyse("empty.dat") + kAnalysed},
-      {{"-va", "empty.dat"},
-       0,
-       "\n" + kSystem + analyse("empty.dat", false) +
-           "\nThe file format is version 2.\nThe label is 8 bytes.\nThe first header and variable "
-           "section is 8 bytes.\nThe number of variables is 0.\nThe padding is 0 bytes.\nThe "
-           "second header and control section is 12 bytes.\nThe number of classes is 0.\nThe "
-           "number of devices is 0.\nThe high-level section's device count is 0.\n" +
-           kAnalysed},
-      {{"-a", "trunc.dat"},
-       1,
-       analyse("trunc.dat") +
-           "\nThe database analysis has returned an error and cannot complete.\n" + aborted(-135)},
-      {{"-a", "good.cfg"},
-       0,
-       analyse("good.cfg") +
-           "\nThe input file is recognised as a configuration file.\nUse the `-p' option to parse "
-           "it instead.\n"},
-      {{"-a", "short.dat"},
-       0,
-       analyse("short.dat") +
-           "\nThe input file is not recognised as a database file.\nThus it cannot be analysed.\n"},
-      {{"-a"},
-       0,
-       banner("Analyse a (binary format) database file") +
-           open_failure("database", ".\\board.dat", "read")},
+      {{"-va", "empty.dat"}, 0, "\n" + kSystem + analyse("empty.dat", false) + kEmptyDump},
+      {{"-a", "trunc.dat"}, 1, analyse("trunc.dat") + kAnalysisFailed + aborted(-135)},
+      {{"-a", "good.cfg"}, 0, analyse("good.cfg") + kUseParse},
+      {{"-a", "short.dat"}, 0, analyse("short.dat") + kNotDatabase},
+      {{"-a"}, 0, kAnalyse + open_failure("database", ".\\board.dat")},
       // Options from a configure variable; its first word stands in for the program's name.
-      {{"-e", "-f", "extra", "a.cfg", "b.dat"},
-       0,
-       kSystem + generate("x", false) + "\n000001 \"a\" DBM\n" + kParsed +
-           "\nThe database file will now be generated.\nThe database file is named: `b.dat'.\n"
-           "\nThe database file has been successfully generated.\n"},
+      {{"-e", "-f", "extra", "a.cfg", "b.dat"}, 0, kSystem + generate("x", false) + kExtraRun},
       {{"-ea", "-eb", "-f", "extra.cfg"}, 0, parse("good.cfg") + kParsed},
       {{"-etwo", "-f", "extra"}, 1, one_of + aborted(1)},
-      {{"-ethree", "-f", "extra"},
-       1,
-       "Error: Only one of `-h/-e/-i/-g/-p/-a' may be used.\n" + aborted(1)},
-      {{"-eq1", "-f", "extra"}, 0, kParse + open_failure("configure", "a\\\"b", "read")},
-      {{"-eq2", "-f", "extra"}, 0, kParse + open_failure("configure", "a\"b", "read")},
-      {{"-eq3", "-f", "extra"}, 0, kParse + open_failure("configure", "a\\\\b", "read")},
+      {{"-ethree", "-f", "extra"}, 1, only_one + aborted(1)},
+      {{"-eq1", "-f", "extra"}, 0, kParse + open_failure("configure", "a\\\"b")},
+      {{"-eq2", "-f", "extra"}, 0, kParse + open_failure("configure", "a\"b")},
+      {{"-eq3", "-f", "extra"}, 0, kParse + open_failure("configure", "a\\\\b")},
       {{"-eq4", "-f", "extra"}, 1, too_many + aborted(1)},
       {{"-e" + std::string(24, 's'), "-f", "extra"}, 0, ""},
       {{"-e", "-f", "bad"}, 1, aborted(-381)},
-      {{"-e"},
-       1,
-       "\nThis utility requires the use of a `-f' option to select\na board configuration file.  "
-       "The default was selected\nsince the `-f' option is missing.  That file named\n"
-       "`.\\board.cfg' was not found or lacked read permission.\n" +
-           kAdvice},
-      {{"-e", "-f", "missing"},
-       1,
-       "\nThe `-f' option was used, but the board configuration\nfile was not found or lacked "
-       "read permission.\nIts name was: `missing.cfg'.\n" +
-           kAdvice},
+      {{"-e"}, 1, kNoDefaultBoard + kAdvice},
+      {{"-e", "-f", "missing"}, 1, kNoNamedBoard + kAdvice},
   };
   for (const Row& row : rows) {
     Sandbox box;
