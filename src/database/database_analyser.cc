@@ -69,6 +69,16 @@ Status read_size(ByteReader& in, std::uint32_t& size) {
   return size == 0 ? kStatusDatabaseUnusable : kStatusOk;
 }
 
+// "The <section> is S bytes." and "The number of <things> is N.", an empty line after the
+// second when N is not 0.
+void print_header(Dump& dump, const char* section, std::uint32_t size, const char* things,
+                  std::uint32_t count) {
+  dump << "The " << section << " is ";
+  dump.decimal(size) << " bytes.\nThe number of " << things << " is ";
+  dump.decimal(count) << ".\n";
+  if (count != 0) dump << "\n";
+}
+
 // Reads a zero-terminated text of at most `limit` characters into `text`, letters in lower case.
 // A longer text makes the file unusable.
 Status read_lowered_text(ByteReader& in, std::string& text, std::size_t limit) {
@@ -96,10 +106,7 @@ Status analyse_variable_section(BoardModel& model, ByteReader& in, Dump& dump) {
   Status status = read_size(in, s1);
   if (status == kStatusOk) status = in.word(model.variable_count);
   if (status != kStatusOk) return status;
-  dump << "The first header and variable section is ";
-  dump.decimal(s1) << " bytes.\nThe number of variables is ";
-  dump.decimal(model.variable_count) << ".\n";
-  if (model.variable_count != 0) dump << "\n";
+  print_header(dump, "first header and variable section", s1, "variables", model.variable_count);
 
   std::string name;
   std::string value;
@@ -193,10 +200,7 @@ Status analyse_control_section(BoardModel& model, ByteReader& in, Dump& dump, bo
   if (status == kStatusOk) status = in.word(model.device_count);
   if (status == kStatusOk) status = in.word(model.class_count);
   if (status != kStatusOk) return status;
-  dump << "The second header and control section is ";
-  dump.decimal(s2) << " bytes.\nThe number of classes is ";
-  dump.decimal(model.class_count) << ".\n";
-  if (model.class_count != 0) dump << "\n";
+  print_header(dump, "second header and control section", s2, "classes", model.class_count);
   if (status = analyse_classes(model, in, dump); status != kStatusOk) return status;
   if (model.class_count != 0) dump << "\n";
   dump << "The number of devices is ";
