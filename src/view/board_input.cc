@@ -82,11 +82,12 @@ std::string contents(std::FILE* stream) {
 bool parse_config(const std::string& name, const InputFile& input, LoadedBoard& loaded,
                   std::string& problem) {
   BoardModel model;
-  std::uint32_t line = 0;
+  ParseStop stop;
   const LineSource source{input.stream, 0, nullptr};
-  const Status status = parse_board_config(model, source, nullptr, &line, input.version);
+  const Status status = parse_board_config(model, source, nullptr, nullptr, input.version, &stop);
   if (status != kStatusOk) {
-    problem = config_diagnostic(name, line, 0, status, line_of(input.stream, line));
+    problem = config_diagnostic(name, stop.line, stop.column, status,
+                                line_of(input.stream, stop.full_line));
     return false;
   }
   loaded.file_name = name;

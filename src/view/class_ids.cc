@@ -1,5 +1,7 @@
 #include "view/class_ids.h"
 
+#include <cstdio>
+
 #include "config/hex_number.h"
 
 namespace kvr {
@@ -30,6 +32,12 @@ std::optional<std::string> digits_for(std::uint32_t value, std::uint32_t width) 
   }
   // The reader has the last word: a text is offered only when it reads back to the value.
   if (text && read_hex_u32(text->c_str()) != value) return std::nullopt;
+  return text;
+}
+
+std::string hex_text(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
   return text;
 }
 

@@ -29,6 +29,9 @@ std::optional<std::string> digits_for(std::uint32_t value, std::uint32_t width);
 // A class ID of `row` whose high-level class is `high_level`, or nothing when the row has none.
 std::optional<std::string> class_id_for(const FamilyRow& row, std::uint32_t high_level);
 
+// "0x" and the value in upper-case hexadecimal, as kvrview shows a class or an offset.
+std::string hex_text(std::uint32_t value);
+
 }  // namespace kvr
 
 #endif  // KVR_VIEW_CLASS_IDS_H_

@@ -1,7 +1,6 @@
 #include "view/dot_graph.h"
 
-#include <cstdio>
-
+#include "view/class_ids.h"
 #include "view/scan_paths.h"
 
 namespace kvr {
@@ -29,9 +28,7 @@ std::string node_id(std::size_t index) {
 
 std::string class_label(const LoadedBoard& loaded, std::size_t index) {
   if (!loaded.class_ids.empty()) return loaded.class_ids[index];
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(loaded.board.high_level[index]));
-  return hex;
+  return hex_text(loaded.board.high_level[index]);
 }
 
 std::string name_of(const LoadedBoard& loaded, std::size_t index) {

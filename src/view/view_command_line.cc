@@ -13,6 +13,10 @@ const char kViewUsage[] =
     "  kvrview --svg OUT.svg [--group] FILE\n"
     "                                      the scan path drawn as an SVG picture\n"
     "  kvrview --json [-o OUT] FILE       the board as JSON, for scripts\n"
+    "  kvrview --cfg [-o OUT] board.dat   a board.cfg that kvrbuild compiles back to the same\n"
+    "                                      bytes\n"
+    "  kvrview --check board.cfg          check a board.cfg as kvrbuild does; an error is shown\n"
+    "                                      at its line and column\n"
     "  kvrview --help                     this usage\n"
     "\n"
     "  --group   draw a run of like devices, as a version 2 database stores it, as one node\n"
@@ -47,6 +51,8 @@ std::string take_option(std::string_view word, int argc, const char* const* argv
     return "";
   }
   if (word == "--json") return set_mode(request, ViewMode::kJson, word);
+  if (word == "--cfg") return set_mode(request, ViewMode::kConfigText, word);
+  if (word == "--check") return set_mode(request, ViewMode::kCheck, word);
   if (word != "--svg" && word != "-o")
     return usage_error("unknown option `" + std::string(word) + "'");
   if (next >= argc) return usage_error(std::string(word) + " needs a file name");
@@ -65,6 +71,9 @@ std::string check_request(const ViewRequest& request, bool output_option) {
   }
   if (request.mode == ViewMode::kSvg && output_option) {
     return usage_error("--svg names its own output file, so -o has no use");
+  }
+  if (request.mode == ViewMode::kCheck && output_option) {
+    return usage_error("--check writes no output file, so -o has no use");
   }
   return "";
 }

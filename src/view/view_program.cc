@@ -4,7 +4,9 @@
 #include <string>
 
 #include "base/file_open.h"
+#include "database/file_kind.h"
 #include "view/board_input.h"
+#include "view/config_text.h"
 #include "view/diagnostics.h"
 #include "view/dot_graph.h"
 #include "view/json_export.h"
@@ -17,26 +19,54 @@ namespace {
 constexpr int kExitBadInput = 1;
 constexpr int kExitBadUsage = 2;
 
+// The graph, the picture or the JSON of a board read from either kind of file.
+bool show(const ViewRequest& request, InputFile& input, std::string& result, std::string& problem) {
+  LoadedBoard loaded;
+  if (!load_board(request.input, input, loaded, problem)) return false;
+  if (request.mode == ViewMode::kJson) {
+    result = json_export(loaded);
+    return true;
+  }
+  result = dot_graph(loaded, request.group);
+  if (request.mode != ViewMode::kSvg) return true;
+  std::string svg;
+  const bool rendered = render_svg(result, svg, problem);
+  result.swap(svg);
+  return rendered;
+}
+
+// A board.cfg made from a database.
+bool config_text(const ViewRequest& request, const InputFile& input, std::string& result,
+                 std::string& problem) {
+  if (input.kind != kKindDatabaseFile) {
+    problem =
+        request.input + ": error: a board configuration file, where --cfg reads a board database\n";
+    return false;
+  }
+  std::string refusal;
+  if (config_text_of(contents(input.stream), input.version, request.input, result, refusal))
+    return true;
+  problem = request.input + ": error: no board.cfg compiles to this database: " + refusal + "\n";
+  return false;
+}
+
 // What the request makes of its input, in `result`; false with the message in `problem`.
 bool make(const ViewRequest& request, std::string& result, std::string& problem) {
   InputFile input;
-  if (!open_input(request.input, input, problem)) {
-    close_input(input);
-    return false;
-  }
-  LoadedBoard loaded;
-  bool made = load_board(request.input, input, loaded, problem);
-  close_input(input);
-  if (made && request.mode == ViewMode::kJson) {
-    result = json_export(loaded);
-  } else if (made) {
-    result = dot_graph(loaded, request.group);
-    if (request.mode == ViewMode::kSvg) {
-      std::string svg;
-      made = render_svg(result, svg, problem);
-      result.swap(svg);
+  bool made = open_input(request.input, input, problem);
+  if (made && request.mode == ViewMode::kConfigText) {
+    made = config_text(request, input, result, problem);
+  } else if (made && request.mode == ViewMode::kCheck) {
+    LoadedBoard loaded;
+    made = input.kind == kKindConfigFile && parse_config(request.input, input, loaded, problem);
+    if (input.kind != kKindConfigFile) {
+      problem = request.input +
+                ": error: a board database, where --check reads a board configuration file\n";
     }
+  } else if (made) {
+    made = show(request, input, result, problem);
   }
+  close_input(input);
   return made;
 }
 
@@ -44,7 +74,9 @@ bool make(const ViewRequest& request, std::string& result, std::string& problem)
 // whole is removed.
 bool deliver(const ViewRequest& request, const std::string& result, std::FILE* out,
              std::string& problem) {
+  if (request.mode == ViewMode::kCheck) return true;
   if (request.output.empty()) {
+    problem = "kvrview: cannot write standard output\n";
     return std::fwrite(result.data(), 1, result.size(), out) == result.size() &&
            std::fflush(out) == 0;
   }
