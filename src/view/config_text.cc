@@ -9,19 +9,13 @@
 #include "config/board_config_parser.h"
 #include "config/config_variables.h"
 #include "database/database_writer.h"
-#include "library/error_texts.h"
 #include "view/class_ids.h"
 #include "view/database_compare.h"
+#include "view/diagnostics.h"
 #include "view/family_choice.h"
 
 namespace kvr {
 namespace {
-
-std::string title_of(Status status) {
-  const ErrorText* text = find_error_text(status);
-  return std::string(text != nullptr ? text->title : "Unknown error") + " [" +
-         std::to_string(status) + "]";
-}
 
 // Whether `text`, alone on a line, is read by `routine` as exactly itself.
 template <typename Routine>
@@ -61,7 +55,7 @@ bool check_variables(const StoredBoard& board, std::string& refusal) {
     }
     if (status != kStatusOk) {
       refusal = "variable " + std::to_string(i) + " (offset " + hex_text(v.offset) + "): " + what +
-                " cannot stand in a board.cfg: " + title_of(status);
+                " cannot stand in a board.cfg: " + status_title(status);
       return false;
     }
   }
@@ -181,7 +175,7 @@ bool compile(const std::string& text, std::uint8_t version, std::string& bytes,
         parse_board_config(model, LineSource{input, 0, nullptr}, nullptr, nullptr, version, &stop);
     if (status != kStatusOk) {
       refusal = "the text made from it does not compile: line " + std::to_string(stop.line) +
-                ", column " + std::to_string(stop.column) + ": " + title_of(status);
+                ", column " + std::to_string(stop.column) + ": " + status_title(status);
     }
   }
   if (status == kStatusOk) status = write_board_database(model, output, version);
@@ -190,7 +184,7 @@ bool compile(const std::string& text, std::uint8_t version, std::string& bytes,
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, output)) > 0;)
       bytes.append(block, got);
   } else if (refusal.empty()) {
-    refusal = "the text made from it cannot be compiled here: " + title_of(status);
+    refusal = "the text made from it cannot be compiled here: " + status_title(status);
   }
   if (input != nullptr) std::fclose(input);
   if (output != nullptr) std::fclose(output);
@@ -227,12 +221,12 @@ bool config_text_of(std::string_view bytes, std::uint8_t version, const std::str
     ReadFailure failure;
     if (read_board_database(bytes, version, board, failure) != kStatusOk) {
       refusal = "offset " + hex_text(failure.offset) + " (" + failure.field +
-                "): " + title_of(failure.status);
+                "): " + status_title(failure.status);
       return false;
     }
     if (make_text(bytes, board, source, text, refusal)) return true;
   } catch (const std::bad_alloc&) {
-    refusal = title_of(kStatusNoMemory);
+    refusal = status_title(kStatusNoMemory);
   }
   text.clear();
   return false;

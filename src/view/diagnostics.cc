@@ -8,9 +8,7 @@ namespace kvr {
 namespace {
 
 std::string title_and_status(Status status) {
-  const ErrorText* text = find_error_text(status);
-  return std::string(text != nullptr ? text->title : "Unknown error") + " [" +
-         std::to_string(status) + "]\n";
+  return status_title(status) + "\n";
 }
 
 std::string explanation(Status status) {
@@ -19,6 +17,12 @@ std::string explanation(Status status) {
 }
 
 }  // namespace
+
+std::string status_title(Status status) {
+  const ErrorText* text = find_error_text(status);
+  return std::string(text != nullptr ? text->title : "Unknown error") + " [" +
+         std::to_string(status) + "]";
+}
 
 std::string config_diagnostic(const std::string& file, std::uint32_t line, std::uint32_t column,
                               Status status, std::string_view line_text) {

@@ -12,6 +12,9 @@
 
 namespace kvr {
 
+// "TITLE [STATUS]": the title kvrbuild's explanation of `status` has, and the status itself.
+std::string status_title(Status status);
+
 // "FILE:LINE:COLUMN: error: TITLE [STATUS]", the line itself and a caret under the column, then
 // the explanation. Column 0 leaves the column and the caret out.
 std::string config_diagnostic(const std::string& file, std::uint32_t line, std::uint32_t column,
