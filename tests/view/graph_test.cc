@@ -2,6 +2,7 @@
 // verbose analysis of the same boards.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdlib>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -63,47 +64,38 @@ TEST(GraphTest, TheExamplesDrawTheirScanPathsFromTdiToTdo) {
       std::string::npos);
 }
 
-// kvrbuild -va's devices, each as its name, high-level class and fifteen record fields, every
-// device group expanded as a reader expands it.
+// A device as its name, its high-level class and the fifteen words of its record.
+std::string device_text(const std::string& name, std::uint64_t high_level,
+                        const std::vector<std::uint32_t>& words) {
+  std::string text = name + " " + std::to_string(high_level);
+  for (const std::uint32_t word : words) text += " " + std::to_string(word);
+  return text;
+}
+
+// kvrbuild -va's devices, every device group expanded as a reader expands it.
 std::vector<std::string> analysed_devices(const std::string& dump, bool v2) {
+  using Words = std::array<std::uint32_t, 15>;
   std::vector<std::uint32_t> words;
-  std::vector<DeviceRecord> records;
-  std::vector<std::string> names, devices;
-  std::istringstream lines(dump);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.size() > 16 && line.compare(0, 4, "    ") == 0 && line[14] == '=') {
-      words.push_back(static_cast<std::uint32_t>(std::stoul(line.substr(16), nullptr, 16)));
-    } else if (line.rfind("    name  = \"", 0) == 0) {
-      names.push_back(line.substr(13, line.size() - 14));
-    } else if (line.rfind("    class = ", 0) == 0) {
-      devices.push_back(names.back() + " " +
-                        std::to_string(std::stoul(line.substr(12), nullptr, 16)));
+  std::vector<Words> records;
+  std::vector<std::string> devices;
+  std::string name, line;
+  for (std::istringstream lines(dump); std::getline(lines, line);) {
+    if (line.rfind("    name  = \"", 0) == 0) name = line.substr(13, line.size() - 14);
+    if (line.rfind("    class = ", 0) == 0) {
+      const Words& record = records.at(devices.size());
+      devices.push_back(device_text(name, std::stoul(line.substr(12), nullptr, 16),
+                                    {record.begin(), record.end()}));
     }
-    if (words.size() == (v2 ? 16u : 15u)) {
-      DeviceRecord d{words[0],
-                     words[1],
-                     words[2],
-                     words[3],
-                     words[4],
-                     words[5],
-                     {words[6], words[7], words[8], words[9]},
-                     words[10],
-                     words[11],
-                     words[12],
-                     words[13],
-                     words[14]};
-      for (std::uint32_t n = 0; n < (v2 ? words[15] : 1); ++n, d = derived_follower(d))
-        records.push_back(d);
-      words.clear();
+    if (line.rfind("    ", 0) != 0 || line.size() < 17 || line[14] != '=') continue;
+    words.push_back(static_cast<std::uint32_t>(std::stoul(line.substr(16), nullptr, 16)));
+    if (words.size() < (v2 ? 16u : 15u)) continue;
+    Words head;
+    std::copy_n(words.begin(), 15, head.begin());
+    auto d = std::bit_cast<DeviceRecord>(head);
+    for (std::uint32_t n = 0; n < (v2 ? words.back() : 1); ++n, d = derived_follower(d)) {
+      records.push_back(std::bit_cast<Words>(d));
     }
-  }
-  for (std::size_t i = 0; i < devices.size() && i < records.size(); ++i) {
-    const DeviceRecord& d = records[i];
-    for (std::uint32_t w :
-         {d.dev_id, d.cls_id, d.prior, d.parent, d.subpath, d.connect, d.sub_id[0], d.sub_id[1],
-          d.sub_id[2], d.sub_id[3], d.mainIR, d.preIR, d.preDR, d.posIR, d.posDR}) {
-      devices[i] += " " + std::to_string(w);
-    }
+    words.clear();
   }
   return devices;
 }
@@ -112,13 +104,14 @@ std::vector<std::string> json_devices(const std::string& text) {
   std::vector<std::string> devices;
   const nlohmann::json board = nlohmann::json::parse(text);
   for (const nlohmann::json& d : board["devices"]) {
-    std::string device = d["name"].get<std::string>() + " " + d["class"].dump();
-    for (const char* field : {"dev_id", "cls_id", "prior", "parent", "subpath", "connect"})
-      device += " " + d[field].dump();
-    for (const nlohmann::json& id : d["sub_id"]) device += " " + id.dump();
-    for (const char* field : {"mainIR", "preIR", "preDR", "posIR", "posDR"})
-      device += " " + d[field].dump();
-    devices.push_back(device);
+    std::vector<std::uint32_t> words;
+    for (const char* field : {"dev_id", "cls_id", "prior", "parent", "subpath", "connect", "sub_id",
+                              "mainIR", "preIR", "preDR", "posIR", "posDR"}) {
+      for (const nlohmann::json& word : d[field].is_array() ? d[field] : nlohmann::json{d[field]}) {
+        words.push_back(word);
+      }
+    }
+    devices.push_back(device_text(d["name"], d["class"], words));
   }
   return devices;
 }

@@ -4,12 +4,12 @@
 #ifndef KVR_TESTS_VIEW_VIEW_SUPPORT_H_
 #define KVR_TESTS_VIEW_VIEW_SUPPORT_H_
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "config/class_table.h"
-#include "config/device_classes.h"
 #include "support/harness.h"
 #include "view/view_program.h"
 
@@ -28,15 +28,15 @@ inline RunResult run_kvrview(const std::vector<std::string>& arguments) {
 
 class BoardGenerator {
  public:
+  // Every family but the linker, the addressable scan port and the placeholders, each once.
   BoardGenerator(unsigned seed, std::uint8_t version) : random_(seed), version_(version) {
     const FamilyTable& table = family_table_for(version);
-    for (std::uint32_t r = 0; r < table.size(); ++r) {
-      const FamilyRow& row = table[r];
-      std::string id = std::string(row.type_name).substr(0, row.literal_length);
-      id.resize(row.full_length, '0');
-      std::uint32_t found = 0;
-      if (r != kLinkerRow && r != kPortRow && *row.type_name != '\0' &&
-          find_family_row(id.c_str(), &found, version) == 0 && found == r) {
+    for (const FamilyRow& row : table) {
+      const bool repeat = std::any_of(table.data(), &row, [&](const FamilyRow& earlier) {
+        return std::string_view(earlier.type_name) == row.type_name;
+      });
+      if (*row.type_name != 0 && &row != &table[kLinkerRow] && &row != &table[kPortRow] &&
+          !repeat) {
         rows_.push_back(&row);
       }
     }
