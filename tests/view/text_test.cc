@@ -58,7 +58,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   ReadFailure failure;
   ASSERT_EQ(read_board_database(v2, 2, b, failure), 0);
   const std::size_t name = b.high_level_offset + 4, dsp_a = b.device_offsets[1];
-  const std::size_t fpga_v1 = 12 + 16 * 82 + 60, fpga_class_v1 = fpga_v1 + 60 * 5 + 12;
+  const std::size_t fpga_v1 = 12 + 16 * 82 + 60, fpga_class_v1 = fpga_v1 + std::size_t{60} * 5 + 12;
   const std::string v1_ir = with(v1, fpga_v1 + 40, words({0x100}));
   const std::string like = database_of(";CFG-2.0\n\"a\" DBM \"b\" DBM", 2);  // one group of two
   const std::string apart = with(like.substr(0, 104), 16, words({156})) +    // two groups
@@ -72,7 +72,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       // clang-format off
       {v2.substr(0, v2.size() - 3), 2, "(a device name): Database file too short [-135]"},
       {with(v2, name, "Fpga"), 2, "device 1 (high-level entry at offset 0x690): its name field holds upper"},
-      {with(v2, name + 12, {"fpga", 5}), 2, "device 2 (high-level entry at offset 0x69C): its name field is the"},
+      {with(v2, name + 12, "fpga" + std::string(1, 0)), 2, "device 2 (high-level entry at offset 0x69C): its name field is the"},
       {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot stand"},
       {with(v2, b.variables[1].offset, "1"), 2, "variable 1 (offset 0x29): its name cannot stand"},
       {with(v2, b.device_offsets[0] + 52, words({0x99})), 2, "posIR is 0x99, where its place"},
@@ -130,7 +130,7 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) 
     for (int n = 0; n < c.line; ++n) std::getline(lines, line);
     for (int k = 0; k + 1 < c.column; ++k)
       caret += line[static_cast<std::size_t>(k)] == '\t' ? '\t' : ' ';
-    EXPECT_NE(run.err.find("\n" + line + "\n" + caret + "^\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\n" + line + "\n" + (caret += "^\n")), std::string::npos) << run.err;
     const std::string kvrbuild =
         sandbox.run({c.text[0] == ';' && c.text[1] == 'C' ? "-p2" : "-p1", "b.cfg"}).out;
     EXPECT_NE(kvrbuild.find("syntax error in line " + std::to_string(c.line) + ".\n"),
