@@ -59,7 +59,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   ASSERT_EQ(read_board_database(v2, 2, b, failure), 0);
   const std::size_t name = b.high_level_offset + 4, dsp_a = b.device_offsets[1];
   const std::size_t fpga_v1 = 12 + 16 * 82 + 60, fpga_class_v1 = fpga_v1 + std::size_t{60} * 5 + 12;
-  const std::string v1_ir = with(v1, fpga_v1 + 40, words({0x100}));
+  const std::string fpga("fpga\0", 5), v1_ir = with(v1, fpga_v1 + 40, words({0x100}));
   const std::string like = database_of(";CFG-2.0\n\"a\" DBM \"b\" DBM", 2);  // one group of two
   const std::string apart = with(like.substr(0, 104), 16, words({156})) +    // two groups
                             words({1, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 8, 8, 1, 0, 0, 1}) +
@@ -71,18 +71,18 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   } cases[] = {
       // clang-format off
       {v2.substr(0, v2.size() - 3), 2, "(a device name): Database file too short [-135]"},
-      {with(v2, name, "Fpga"), 2, "device 1 (high-level entry at offset 0x690): its name field holds upper"},
-      {with(v2, name + 12, "fpga" + std::string(1, 0)), 2, "device 2 (high-level entry at offset 0x69C): its name field is the"},
-      {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot stand"},
+      {with(v2, name, "Fpga"), 2, "1 (high-level entry at offset 0x690): its name field holds"},
+      {with(v2, name + 12, fpga), 2, "2 (high-level entry at offset 0x69C): its name field is"},
+      {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot"},
       {with(v2, b.variables[1].offset, "1"), 2, "variable 1 (offset 0x29): its name cannot stand"},
       {with(v2, b.device_offsets[0] + 52, words({0x99})), 2, "posIR is 0x99, where its place"},
       {with(v2, dsp_a + 4, words({50})), 2, "device 3 `link' uses class record 17, where a board"},
-      {with(v2, b.class_offset + 36, words({0x12})), 2, "class record 2 (offset 0xD0) is no record"},
+      {with(v2, b.class_offset + 36, words({0x12})), 2, "class record 2 (offset 0xD0) is no"},
       {with(v2, b.high_level_offset + 12, words({0x12345})), 2, "`dsp_a': no family whose block"},
       {with(v2, b.device_offsets[5] + 12, words({1})), 2, "its parent 1 and sub-path 2 place it"},
       {with(v2, 162, "\x01"), 2, "offset 0xA2 (the variables and their padding): the byte is 0x1"},
       {v2 + "x", 2, "offset 0x6F0 (bytes after the end of the database): kvrbuild writes"},
-      {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes 0x5C"},
+      {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes"},
       {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
   };  // clang-format on
   for (const auto& c : cases) {
@@ -94,8 +94,8 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   sandbox.write("bad.dat", cases[1].bytes);
   const testing::RunResult run = testing::run_kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
   EXPECT_EQ(run.exit_status, 1);
-  EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: " + cases[1].message +
-                         " case, which a board.cfg stores in lower case\n");
+  EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: device " +
+                         cases[1].message + " upper case, which a board.cfg stores in lower case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
 }
 
