@@ -95,7 +95,8 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   const testing::RunResult run = testing::run_kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: device " +
-                         cases[1].message + " upper case, which a board.cfg stores in lower case\n");
+                         cases[1].message + " upper case, which a board.cfg stores in lower " +
+                         "case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
 }
 
