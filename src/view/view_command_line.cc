@@ -7,7 +7,8 @@ namespace kvr {
 const char kViewUsage[] =
     "Usage: kvrview [options] FILE\n"
     "Shows the scan path of a board configuration file (board.cfg) or a board database\n"
-    "(board.dat), of either version.\n"
+    "(board.dat), of either version; turns a database back into a board.cfg; checks a\n"
+    "board.cfg and shows where its first error stands.\n"
     "\n"
     "  kvrview [--group] [-o OUT] FILE    the scan path as a Graphviz graph (DOT)\n"
     "  kvrview --svg OUT.svg [--group] FILE\n"
