@@ -1,7 +1,8 @@
-# Builds the kvrbuild(1) manual page from docs/manual.txt, so that the page and the `-vh' text have
-# one source. A line that starts with a capital letter at the first column is a section heading;
+# Builds a manual page from a plain text under docs/: kvrbuild(1) from docs/manual.txt, so that the
+# page and the `-vh' text have one source, and kvrview(1) from docs/kvrview.txt. A line that starts with a capital letter at the first column is a section heading;
 # every other line is kept as it stands, in no-fill mode, so the layout of the text survives. The
-# closing line "THIS IS THE END OF THIS DOCUMENT" stays a line of text. Inputs: INPUT, OUTPUT.
+# closing line "THIS IS THE END OF THIS DOCUMENT" stays a line of text. Inputs: INPUT, OUTPUT, and
+# PROGRAM, the program the page is for (kvrbuild when not given).
 #
 # Every pattern below anchors on a line feed, never on "^": CMake's REGEX REPLACE lets "^" match
 # again after each replacement. A line feed is therefore put in front of the text first and taken
@@ -31,6 +32,11 @@ string(REGEX REPLACE "\n([A-Z][^\n]*)" "\n.SH \"\\1\"\n.nf" content "${content}"
 string(REGEX REPLACE "\n  " "\n" content "${content}")
 
 string(SUBSTRING "${content}" 1 -1 content)
-set(page ".TH KVRBUILD 1 \"Nov 11 2002\" \"kvrbuild 3.3.12\" \"Orbis-Core utilities\"\n")
+if(NOT PROGRAM OR PROGRAM STREQUAL "kvrbuild")
+  set(page ".TH KVRBUILD 1 \"Nov 11 2002\" \"kvrbuild 3.3.12\" \"Orbis-Core utilities\"\n")
+else()
+  string(TOUPPER "${PROGRAM}" title)
+  set(page ".TH ${title} 1 \"\" \"${PROGRAM} 3.3.12\" \"Orbis-Core utilities\"\n")
+endif()
 string(APPEND page "${content}\n")
 file(WRITE "${OUTPUT}" "${page}")

@@ -31,7 +31,7 @@ struct OpenName {
   DeviceName device_name{};
   VariableName variable_name{};
   std::uint64_t hash = 0;
-  std::uint16_t line = 0;
+  NamePlace place{};
 };
 
 // Everything one call of the parser works with.
@@ -44,8 +44,14 @@ struct Parse {
   std::size_t batch;  // how many names wait to be checked; one in verbose mode, for the echo
   std::vector<PendingName> pending{};
   OpenName name{};
-  std::uint16_t duplicate_line = 0;  // where a duplicate stands, when one ended the parse
+  NamePlace duplicate{};           // where a duplicate stands, when one ended the parse
+  std::uint16_t token_column = 0;  // where the token being read begins
 };
+
+// Where the token being read stands.
+NamePlace token_place(const Parse& p) {
+  return NamePlace{p.line.line_count, p.line.line_number, p.token_column};
+}
 
 // Whether the open name has an earlier twin. In verbose mode every name is checked as soon as it
 // is read, before a later line is read and echoed; otherwise only after its statement failed.
@@ -55,28 +61,31 @@ Status check_open_name(Parse& p) {
                          ? device_name_taken(p.model, name.device_name, name.hash)
                          : variable_name_taken(p.model, name.variable_name.data(), name.hash);
   if (!taken) return kStatusOk;
-  p.duplicate_line = name.line;
+  p.duplicate = name.place;
   return name.device ? kStatusDeviceNameDuplicate : kStatusVariableNameDuplicate;
 }
 
 // The open name has been appended as `id`: it waits, with the others, to be checked.
 Status close_name(Parse& p, std::uint32_t id) {
   try {
-    p.pending.push_back(PendingName{p.name.hash, id, p.name.line, p.name.device});
+    p.pending.push_back(PendingName{p.name.hash, id, p.name.place, p.name.device});
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
   p.name.open = false;
   if (p.pending.size() < p.batch) return kStatusOk;
-  return check_names(p.model, p.pending, p.duplicate_line);
+  return check_names(p.model, p.pending, p.duplicate);
 }
 
 char current(const Parse& p) {
   return p.line.buffer[p.line.column];
 }
 
+// Every token is looked for with this step, so `token_column` follows it.
 Status skip_blanks(Parse& p) {
-  return p.reader.skip_blanks(p.line);
+  const Status status = p.reader.skip_blanks(p.line);
+  if (status == kStatusOk) p.token_column = p.line.column;
+  return status;
 }
 
 bool ends_class_id(char c) {
@@ -105,7 +114,7 @@ Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   p.name.device = true;
   p.name.device_name = name;
   p.name.hash = device_name_hash(p.model, name);
-  p.name.line = p.line.line_number;
+  p.name.place = token_place(p);
   if (p.batch == 1) {
     if (Status status = check_open_name(p); status != kStatusOk) return status;
   }
@@ -199,7 +208,7 @@ Status read_variable(Parse& p) {
   p.name.open = true;
   p.name.device = false;
   p.name.hash = variable_name_hash(p.model, p.name.variable_name.data());
-  p.name.line = p.line.line_number;
+  p.name.place = token_place(p);
   if (p.batch == 1) {
     if (Status status = check_open_name(p); status != kStatusOk) return status;
   }
@@ -238,7 +247,7 @@ Status parse_file(Parse& p) {
 // The outcome of a parse that ended with `status`, once every name read so far is checked: a
 // duplicate name comes before any later fault, and is reported at its own line.
 Status settle(Parse& p, Status status) {
-  if (Status checked = check_names(p.model, p.pending, p.duplicate_line); checked != kStatusOk) {
+  if (Status checked = check_names(p.model, p.pending, p.duplicate); checked != kStatusOk) {
     return checked;
   }
   if (status == kStatusOk || !p.name.open || status == kStatusDeviceNameDuplicate ||
@@ -249,15 +258,32 @@ Status settle(Parse& p, Status status) {
   return open != kStatusOk ? open : status;
 }
 
+// Where the parse stopped with `status`: a duplicate at its own name; a file that ends too early
+// just past the end of its last line; a line too long at its first character too many; anything
+// else at the token being read.
+ParseStop stop_of(const Parse& p, Status status) {
+  if (status == kStatusDeviceNameDuplicate || status == kStatusVariableNameDuplicate) {
+    return {p.duplicate.line, p.duplicate.full_line, p.duplicate.column + 1u};
+  }
+  std::uint32_t column = p.token_column + 1u;
+  if (status == kStatusUnexpectedEnd) {
+    column = p.line.length + 1u - (p.line.length > 0 && p.line.buffer[p.line.length - 1] == '\n');
+  } else if (status == kStatusLineTooLong) {
+    column = p.line.length;
+  }
+  return {p.line.line_number, p.line.line_count, status == kStatusOk ? 0 : column};
+}
+
 }  // namespace
 
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
-                          std::uint8_t version) {
+                          std::uint8_t version, ParseStop* stop_out) {
   if (device_count_out != nullptr) *device_count_out = 0;
   if (line_out != nullptr) *line_out = 0;
+  if (stop_out != nullptr) *stop_out = ParseStop{};
   Status status = kStatusOk;
-  std::uint16_t line_number = 0;
+  ParseStop stop;
   try {
     const auto line = std::make_unique<LineState>();
     LineReader reader(source);
@@ -268,15 +294,14 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
                 family_table_for(version),
                 source.verbose != 0 ? std::size_t{1} : std::size_t{4096}};
     status = settle(parse, parse_file(parse));
-    const bool duplicate =
-        status == kStatusDeviceNameDuplicate || status == kStatusVariableNameDuplicate;
-    line_number = duplicate ? parse.duplicate_line : line->line_number;
+    stop = stop_of(parse, status);
   } catch (const std::bad_alloc&) {
     status = kStatusNoMemory;  // the line and its reader could not be made
   }
   std::rewind(source.stream);
   if (device_count_out != nullptr) *device_count_out = model.device_count;
-  if (line_out != nullptr) *line_out = line_number;
+  if (line_out != nullptr) *line_out = stop.line;
+  if (stop_out != nullptr) *stop_out = stop;
   return status;
 }
 

@@ -60,12 +60,23 @@
 
 namespace kvr {
 
+// Where a parse stopped: the line as errors name it (wrapping after 65535), the same line counted
+// without wrapping, and the 1-based column of the token at fault (a tab counts as one column; 0
+// after a success). A duplicate name stands at its own name; a file that ends too early just past
+// the end of its last line; a line too long at its first character past the limit.
+struct ParseStop {
+  std::uint32_t line = 0;
+  std::uint32_t full_line = 0;
+  std::uint32_t column = 0;
+};
+
 // Parses the whole stream into `model`, which must be empty. Returns 0 when the file ended between
 // statements, else the first error. At every exit the stream is rewound, and the present out
-// pointers receive the device count and the number of the line where the parse stopped.
+// pointers receive the device count, the number of the line where the parse stopped, and where
+// exactly it stopped.
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
-                          std::uint8_t version);
+                          std::uint8_t version, ParseStop* stop_out = nullptr);
 
 }  // namespace kvr
 

@@ -64,6 +64,7 @@ Status LineReader::read_line(LineState& line) {
     ++begin_;
   }
   ++line.line_number;
+  ++line.line_count;
   line.column = 0;
   line.length = static_cast<std::uint16_t>(length);
 

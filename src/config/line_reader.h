@@ -28,6 +28,7 @@ struct LineState {
   std::uint16_t column = 0;       // index of the next character to examine
   std::uint16_t line_number = 0;  // 1 for the first line; wraps after 65535
   std::uint16_t length = 0;       // characters before the first zero byte
+  std::uint32_t line_count = 0;   // lines read, counted without wrapping
 };
 
 // Where the lines come from and where the verbose echo of each line goes.

@@ -67,7 +67,7 @@ bool variable_name_taken(const BoardModel& model, std::string_view name, std::ui
       hash, [&](std::uint32_t location) { return same_variable_name(model, location, name); });
 }
 
-Status check_names(BoardModel& model, std::vector<PendingName>& pending, std::uint16_t& line) {
+Status check_names(BoardModel& model, std::vector<PendingName>& pending, NamePlace& place) {
   const auto device_hash = [&](std::uint32_t id) {
     return model.device_names.hash(model.devices[id].name.data(), 8, false);
   };
@@ -94,7 +94,7 @@ Status check_names(BoardModel& model, std::vector<PendingName>& pending, std::ui
         }
       }
       if (status != kStatusOk) {
-        line = name.line;
+        place = name.place;
         break;
       }
     }

@@ -34,19 +34,27 @@ Status append_variable(BoardModel& model, std::string_view name, std::string_vie
 std::uint64_t device_name_hash(const BoardModel& model, const DeviceName& name);
 std::uint64_t variable_name_hash(const BoardModel& model, std::string_view name);
 
-// A name appended but not yet checked: a device's index or a variable's location, and the line
-// that holds it.
+// Where a name stands: its line as the parser numbers lines (wrapping after 65535), the same line
+// counted without wrapping, and the 0-based column of its opening bracket or quote.
+struct NamePlace {
+  std::uint32_t full_line = 0;
+  std::uint16_t line = 0;
+  std::uint16_t column = 0;
+};
+
+// A name appended but not yet checked: a device's index or a variable's location, and where it
+// stands.
 struct PendingName {
   std::uint64_t hash;
   std::uint32_t id;
-  std::uint16_t line;
+  NamePlace place;
   bool device;
 };
 
 // Checks the pending names in order, each against every name before it, and indexes them; the
-// list is emptied. The first duplicate gives -374 (a device) or -364 (a variable), with its line
-// in `line`; -131 when memory is refused.
-Status check_names(BoardModel& model, std::vector<PendingName>& pending, std::uint16_t& line);
+// list is emptied. The first duplicate gives -374 (a device) or -364 (a variable), with where it
+// stands in `place`; -131 when memory is refused.
+Status check_names(BoardModel& model, std::vector<PendingName>& pending, NamePlace& place);
 
 // Whether a name not appended (its statement failed) has a twin among the checked names.
 bool device_name_taken(const BoardModel& model, const DeviceName& name, std::uint64_t hash);

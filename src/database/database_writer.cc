@@ -12,13 +12,6 @@ namespace {
 
 using namespace format;
 
-bool joins_group(const DeviceRecord& device, const DeviceRecord& previous) {
-  const bool baseline_rule =
-      device.connect == 0 && device.parent == 0 && device.cls_id == previous.cls_id;
-  // The derivation check keeps the grouping lossless (the grouping notes in database/format.h).
-  return baseline_rule && device == derived_follower(previous);
-}
-
 void put_device(ByteWriter& out, const DeviceRecord& d) {
   for (const std::uint32_t word :
        {d.dev_id, d.cls_id, d.prior, d.parent, d.subpath, d.connect, d.sub_id[0], d.sub_id[1],
@@ -50,7 +43,7 @@ void put_devices(const BoardModel& model, ByteWriter& out, bool v2, std::uint32_
   groups = 0;
   std::uint32_t run = 0;
   for (DeviceRecord device; walk.next(device); previous = device) {
-    if (v2 && run > 0 && joins_group(device, previous)) {
+    if (v2 && run > 0 && joins_device_group(device, previous)) {
       ++run;
       continue;
     }

@@ -45,6 +45,15 @@ inline DeviceRecord derived_follower(const DeviceRecord& previous) {
   return next;
 }
 
+// Whether a version 2 database stores `device` in the group of `previous`, the device before it:
+// a main-path device that is no linker, of the same class records, and exactly the follower a
+// reader derives (database/format.h says why the last condition is needed).
+inline bool joins_device_group(const DeviceRecord& device, const DeviceRecord& previous) {
+  const bool baseline_rule =
+      device.connect == 0 && device.parent == 0 && device.cls_id == previous.cls_id;
+  return baseline_rule && device == derived_follower(previous);
+}
+
 }  // namespace kvr
 
 #endif  // KVR_DATABASE_PATH_RULES_H_

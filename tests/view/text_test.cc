@@ -1,0 +1,148 @@
+// A database back to text: every database kvrbuild writes gives a board.cfg that compiles to the
+// same bytes, and one that no text gives is refused with what cannot be expressed; --check shows
+// a configuration error at the line and column of its token, with the status kvrbuild reports.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "database/database_reader.h"
+#include "view/config_text.h"
+#include "view/view_support.h"
+
+namespace kvr {
+namespace {
+
+using testing::parse_text;
+using testing::words;
+using testing::write_bytes;
+
+std::string database_of(const std::string& text, std::uint8_t version) {
+  const testing::Parsed parsed = parse_text(text, version);
+  EXPECT_EQ(parsed.status, 0) << text;
+  return write_bytes(parsed.model, version);
+}
+
+// Set KVR_ROUND_TRIP_BOARDS for a longer run (bench/round_trip.sh runs 10,000).
+TEST(TextTest, EveryDatabaseOfARandomBoardComesBackAsTextThatCompilesToItsBytes) {
+  const char* boards = std::getenv("KVR_ROUND_TRIP_BOARDS");
+  const unsigned count = boards != nullptr ? static_cast<unsigned>(std::atoi(boards)) : 300;
+  testing::Sandbox sandbox;
+  std::vector<std::pair<std::string, std::uint8_t>> inputs = {
+      {sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2},
+      {sandbox.read(KVR_SOURCE_DIR "/examples/board_v1.cfg"), 1}};
+  for (unsigned seed = 1; seed <= count; ++seed) {
+    const auto version = static_cast<std::uint8_t>(1 + seed % 2);
+    inputs.emplace_back(testing::BoardGenerator(seed, version).board(), version);
+  }
+  for (const auto& [board, version] : inputs) {
+    const std::string bytes = database_of(board, version);
+    std::string text, refusal;
+    ASSERT_TRUE(config_text_of(bytes, version, "b.dat", text, refusal)) << refusal << "\n" << board;
+    const testing::Parsed parsed = parse_text(text, version);
+    ASSERT_EQ(parsed.status, 0) << text;
+    ASSERT_EQ(write_bytes(parsed.model, version), bytes) << text;
+  }
+}
+
+std::string with(std::string bytes, std::size_t offset, const std::string& patch) {
+  return bytes.replace(offset, patch.size(), patch);
+}
+
+TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
+  testing::Sandbox sandbox;
+  const std::string v2 = database_of(sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2);
+  const std::string v1 = database_of(sandbox.read(KVR_SOURCE_DIR "/examples/board_v1.cfg"), 1);
+  StoredBoard b;  // where the parts of the version 2 example stand
+  ReadFailure failure;
+  ASSERT_EQ(read_board_database(v2, 2, b, failure), 0);
+  const std::size_t name = b.high_level_offset + 4, dsp_a = b.device_offsets[1];
+  const std::size_t fpga_v1 = 12 + 16 * 82 + 60, fpga_class_v1 = fpga_v1 + std::size_t{60} * 5 + 12;
+  const std::string fpga("fpga\0", 5), v1_ir = with(v1, fpga_v1 + 40, words({0x100}));
+  const std::string like = database_of(";CFG-2.0\n\"a\" DBM \"b\" DBM", 2);  // one group of two
+  const std::string apart = with(like.substr(0, 104), 16, words({156})) +    // two groups
+                            words({1, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 8, 8, 1, 0, 0, 1}) +
+                            like.substr(108);
+  const struct {
+    std::string bytes;
+    std::uint8_t version;
+    std::string message;
+  } cases[] = {
+      // clang-format off
+      {v2.substr(0, v2.size() - 3), 2, "(a device name): Database file too short [-135]"},
+      {with(v2, name, "Fpga"), 2, "1 (high-level entry at offset 0x690): its name field holds"},
+      {with(v2, name + 12, fpga), 2, "2 (high-level entry at offset 0x69C): its name field is"},
+      {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot"},
+      {with(v2, b.variables[1].offset, "1"), 2, "variable 1 (offset 0x29): its name cannot stand"},
+      {with(v2, b.device_offsets[0] + 52, words({0x99})), 2, "posIR is 0x99, where its place"},
+      {with(v2, dsp_a + 4, words({50})), 2, "device 3 `link' uses class record 17, where a board"},
+      {with(v2, b.class_offset + 36, words({0x12})), 2, "class record 2 (offset 0xD0) is no"},
+      {with(v2, b.high_level_offset + 12, words({0x12345})), 2, "`dsp_a': no family whose block"},
+      {with(v2, b.device_offsets[5] + 12, words({1})), 2, "its parent 1 and sub-path 2 place it"},
+      {with(v2, 162, "\x01"), 2, "offset 0xA2 (the variables and their padding): the byte is 0x1"},
+      {v2 + "x", 2, "offset 0x6F0 (bytes after the end of the database): kvrbuild writes"},
+      {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes"},
+      {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
+  };  // clang-format on
+  for (const auto& c : cases) {
+    std::string text, refusal;
+    EXPECT_FALSE(config_text_of(c.bytes, c.version, "b.dat", text, refusal)) << c.message;
+    EXPECT_NE(refusal.find(c.message), std::string::npos) << refusal;
+    EXPECT_EQ(text, "");
+  }
+  sandbox.write("bad.dat", cases[1].bytes);
+  const testing::RunResult run = testing::run_kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: device " +
+                         cases[1].message + " upper case, which a board.cfg stores in lower " +
+                         "case\n");
+  EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
+}
+
+TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) {
+  const struct {
+    std::string text;
+    int line, column;
+    Status status;
+  } cases[] = {
+      {";CFG-2.0\n\t\"a\"\tDBM \"b\"  QV740K42\n", 2, 15, -383},  // a tab is one column
+      {";CFG-2.0\n[v]   \n", 2, 7, -354},                         // just past the last line
+      {";CFG-2.0\n\"a\" DBM\n\"A\" DBM\n[x] 1\n[x", 3, 1, -374},  // at the second name
+      {";CFG-2.0\n[Pod] yes [x] 1\n", 2, 7, -365},
+      {";CFG-2.0\n[a]\n[b] 1\n", 3, 1, -365},
+      {";CFG-2.0\n\"l\" SPL {} {} {} x\n", 2, 18, -391},
+      {";CFG-2.0\n\"a\" BYPASS000", 2, 5, -390},
+      {"\"a\" GENERIC001\n", 1, 5, -383},
+      {"; v1\n\"abcdefghi\" DBM", 2, 1, -375},
+      {";CFG-2.0\n" + std::string(4135, ' ') + "\n", 2, 4135, -356},
+  };
+  testing::Sandbox sandbox;
+  for (const auto& c : cases) {
+    sandbox.write("b.cfg", c.text);
+    const testing::RunResult run = testing::run_kvrview({"--check", "b.cfg"});
+    const std::string where =
+        "b.cfg:" + std::to_string(c.line) + ":" + std::to_string(c.column) + ": error: ";
+    EXPECT_EQ(run.exit_status, 1) << c.text;
+    EXPECT_EQ(run.err.rfind(where, 0), 0u) << run.err;
+    EXPECT_NE(run.err.find(" [" + std::to_string(c.status) + "]\n"), std::string::npos) << run.err;
+    std::istringstream lines(c.text);
+    std::string line, caret;  // the caret stands under the column, with the line's tabs before it
+    for (int n = 0; n < c.line; ++n) std::getline(lines, line);
+    for (int k = 0; k + 1 < c.column; ++k)
+      caret += line[static_cast<std::size_t>(k)] == '\t' ? '\t' : ' ';
+    EXPECT_NE(run.err.find("\n" + line + "\n" + (caret += "^\n")), std::string::npos) << run.err;
+    const std::string kvrbuild =
+        sandbox.run({c.text[0] == ';' && c.text[1] == 'C' ? "-p2" : "-p1", "b.cfg"}).out;
+    EXPECT_NE(kvrbuild.find("syntax error in line " + std::to_string(c.line) + ".\n"),
+              std::string::npos);
+    EXPECT_NE(kvrbuild.find("value is: `" + std::to_string(c.status) + "'"), std::string::npos)
+        << kvrbuild;
+  }
+  sandbox.write("b.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"));
+  const testing::RunResult valid = testing::run_kvrview({"--check", "b.cfg"});
+  EXPECT_EQ(valid.exit_status + valid.out.size() + valid.err.size(), 0u) << valid.err;
+}
+
+}  // namespace
+}  // namespace kvr
