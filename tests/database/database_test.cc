@@ -98,6 +98,20 @@ TEST(DatabaseTest, SectionsPastTheSizeLimitAreRefused) {
   EXPECT_EQ(status, -223);
 }
 
+// A device section past 64 KiB: the size patched into its header keeps its third byte.
+TEST(DatabaseTest, ADeviceSectionPast64KiBKeepsItsWholeSize) {
+  std::string text = ";CFG-2.0\n";  // 1100 devices that alternate, so that none group
+  for (int i = 0; i < 1100; ++i)
+    text += "\"d" + std::to_string(i) + (i % 2 ? "\" BYPASS006\n" : "\" QVARM903\n");
+  const testing::Parsed parsed = testing::parse_text(text, 2);
+  Status status = -1;
+  const testing::Analysed analysed =
+      testing::analyse_bytes(testing::write_bytes(parsed.model, 2, &status), 2);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(analysed.dump.find("The second header and control section is 70684 bytes.\n"),
+            std::string::npos);
+}
+
 // A failed write or seek stops the writer at once: the file holds what was written before it,
 // never the version tag, which is written last.
 TEST(DatabaseTest, FailedWritesAndSeeksStopTheWriter) {
