@@ -291,6 +291,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-eq3", "-f", "extra"}, 0, kParse + open_failure("configure", "a\\\\b")},
       {{"-eq4", "-f", "extra"}, 1, too_many + aborted(1)},
       {{"-e" + std::string(24, 's'), "-f", "extra"}, 0, ""},
+      {{"-v", "-e" + std::string(24, 's'), "-f", "extra"}, 0, "\n" + kSystem},  // still verbose
       {{"-e", "-f", "bad"}, 1, aborted(-381)},
       {{"-e"}, 1, kNoDefaultBoard + kAdvice},
       {{"-e", "-f", "missing"}, 1, kNoNamedBoard + kAdvice},
