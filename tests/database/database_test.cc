@@ -98,11 +98,14 @@ TEST(DatabaseTest, SectionsPastTheSizeLimitAreRefused) {
   EXPECT_EQ(status, -223);
 }
 
-// A device section past 64 KiB: the size patched into its header keeps its third byte.
+// A device section past 64 KiB, from a text past the reader's 256 KiB block: the size patched
+// into the section's header keeps its third byte, and lines read on across the block's end.
 TEST(DatabaseTest, ADeviceSectionPast64KiBKeepsItsWholeSize) {
   std::string text = ";CFG-2.0\n";  // 1100 devices that alternate, so that none group
-  for (int i = 0; i < 1100; ++i)
-    text += "\"d" + std::to_string(i) + (i % 2 ? "\" BYPASS006\n" : "\" QVARM903\n");
+  for (int i = 0; i < 1100; ++i) {
+    text += "\"d" + std::to_string(i) + (i % 2 ? "\" BYPASS006" : "\" QVARM903");
+    text += " ;" + std::string(240, '-') + "\n";
+  }
   const testing::Parsed parsed = testing::parse_text(text, 2);
   Status status = -1;
   const testing::Analysed analysed =
