@@ -144,6 +144,7 @@ TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
   };
   const std::vector<Family> families = {
       {2, "GENERIC01F", 0x1F, 0x101F, 16, 0x1400},
+      {2, "GENERIC0X1", 1, 0x1001, 16, 0x1400},  // a 0X prefix with a digit after it
       {2, "bypass400", 0x400, 0x2400, 1, 0},
       {2, "DBM", 8, 0x3100, 1, 0},
       {2, "QV760M56ABC", 8, 0x5ABC, 16, 0x1400},
