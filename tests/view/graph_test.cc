@@ -134,6 +134,7 @@ TEST(GraphTest, TheJsonOfABoardListsTheDevicesOfItsVerboseAnalysis) {
       const testing::RunResult json = run_kvrview({"--json", file});
       ASSERT_EQ(json.exit_status, 0) << json.err << text;
       EXPECT_EQ(json_devices(json.out), listed) << file << "\n" << text;
+      EXPECT_TRUE(json.out.starts_with("{\n  \"file\": \"" + std::string(file) + "\",\n"));
     }
   }
 }
