@@ -1,6 +1,6 @@
 // Growing the board model during a parse. Every growth point reports a failed allocation as -131
 // instead of letting std::bad_alloc leave the configuration subsystem; what was appended before
-// stays in the model for release_board_model to free.
+// stays in the model, which frees it when it goes.
 //
 // A name is appended first and checked for an earlier twin later, in batches: the look-ups of a
 // batch then overlap in memory, where one look-up at a time would wait for each in turn. The

@@ -99,10 +99,6 @@ struct BoardModel {
 // The device's name as a zero-terminated text.
 DeviceName name_of(const DeviceEntry& device);
 
-// Frees everything the model holds and sets every counter and both family tables to 0. Safe on a
-// model in any state that a failed parse leaves, on an empty model, and twice.
-void release_board_model(BoardModel& model);
-
 }  // namespace kvr
 
 #endif  // KVR_DATABASE_BOARD_MODEL_H_
