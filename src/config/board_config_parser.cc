@@ -279,9 +279,6 @@ ParseStop stop_of(const Parse& p, Status status) {
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
                           std::uint8_t version, ParseStop* stop_out) {
-  if (device_count_out != nullptr) *device_count_out = 0;
-  if (line_out != nullptr) *line_out = 0;
-  if (stop_out != nullptr) *stop_out = ParseStop{};
   Status status = kStatusOk;
   ParseStop stop;
   try {
