@@ -248,6 +248,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       // Never onto a file the run reads or writes, whatever its name.
       {{"-o", "good.cfg", "-p2", "./GOOD.CFG"}, 1, refused("good.cfg")},
       {{"-o", "o.dat", "-g2", "good.cfg", "o.dat"}, 1, refused("o.dat")},
+      {{"-o", "good.cfg", "-g1", "good.cfg", "o.dat"}, 1, refused("good.cfg")},
       {{"-o", "extra.cfg", "-e", "-f", "extra"}, 1, refused("extra.cfg")},
       {{"-o", "log", "-elog", "-f", "extra"}, 1, refused("log.txt"), "", "log.txt", "old\n"},
       // The parse command.
