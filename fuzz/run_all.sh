@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 [ -f build-fuzz/build.ninja ] || cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/kvr-fuzz.XXXXXX")"
-for target in config database command_line config_text; do
+for target in config database command_line; do
   mkdir -p "$scratch/$target/corpus" && cp fuzz/corpus/"$target"/* "$scratch/$target/corpus/"
   echo "== fuzz_$target for ${1:-30}s"
   if ! build-fuzz/fuzz/fuzz_"$target" -max_total_time="${1:-30}" -max_len=16384 -timeout=25 \
