@@ -5,9 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -343,22 +341,6 @@ TEST(ProgramTest, FailedClosesAreReportedInWords) {
       generate("good.cfg") + kParsed +
           "\nThe database file will now be generated.\nThe database file is named: `o.dat'.\n" +
           closing + "database file\n");
-}
-
-// The shipped example boards through the built program itself: the README's main job.
-TEST(ProgramTest, TheExamplesGenerateAndAnalyse) {
-  Sandbox box;
-  for (const char* name : {"board.cfg", "board_v1.cfg"}) {
-    std::ostringstream text;
-    text << std::ifstream(std::string(KVR_SOURCE_DIR) + "/examples/" + name).rdbuf();
-    box.write(name, text.str());
-  }
-  EXPECT_EQ(box.run({"-g2"}).exit_status, 0);
-  EXPECT_TRUE(box.run({"-va"}).out.ends_with(
-      "  Device 7\n    name  = \"arm_b\"\n    class = 0x8100\n" + kAnalysed));
-  EXPECT_EQ(box.run({"-g1", "board_v1.cfg", "v1.dat"}).exit_status, 0);
-  EXPECT_NE(box.run({"-va", "v1.dat"}).out.find("The number of devices is 6.\n"),
-            std::string::npos);
 }
 
 // The built program itself, as a shell runs it, reads a pipe like the file the pipe carries.

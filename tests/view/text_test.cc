@@ -1,10 +1,13 @@
-// A database back to text: every database kvrbuild writes gives a board.cfg that compiles to the
-// same bytes, and one that no text gives is refused with what cannot be expressed; --check shows
-// a configuration error at the line and column of its token, with the status kvrbuild reports.
+// A database back to text and as JSON: every database kvrbuild writes gives a board.cfg that
+// compiles to the same bytes, and one that no text gives is refused with what cannot be expressed;
+// --check shows a configuration error at the line and column of its token, with the status
+// kvrbuild reports.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "database/database_reader.h"
@@ -24,8 +27,44 @@ std::string database_of(const std::string& text, std::uint8_t version) {
   return write_bytes(parsed.model, version);
 }
 
-// Set KVR_ROUND_TRIP_BOARDS for a longer run (bench/round_trip.sh runs 10,000).
-TEST(TextTest, EveryDatabaseOfARandomBoardComesBackAsTextThatCompilesToItsBytes) {
+// A device as the JSON lists it: its name, its high-level class and the fifteen words of its
+// record.
+std::vector<std::string> json_devices(const std::string& text) {
+  std::vector<std::string> devices;
+  const nlohmann::json board = nlohmann::json::parse(text);
+  for (const nlohmann::json& d : board["devices"]) {
+    std::string device = d["name"].get<std::string>() + " " + std::to_string(d["class"].get<int>());
+    for (const char* field : {"dev_id", "cls_id", "prior", "parent", "subpath", "connect", "sub_id",
+                              "mainIR", "preIR", "preDR", "posIR", "posDR"}) {
+      for (const nlohmann::json& word : d[field].is_array() ? d[field] : nlohmann::json{d[field]}) {
+        device += " " + std::to_string(word.get<std::uint32_t>());
+      }
+    }
+    devices.push_back(device);
+  }
+  return devices;
+}
+
+// The same devices as the parser gives them.
+std::vector<std::string> parsed_devices(const testing::Parsed& parsed) {
+  std::vector<std::string> devices;
+  for (std::size_t i = 0; i < parsed.devices.size(); ++i) {
+    std::string device =
+        parsed.device_names[i].data() + (" " + std::to_string(parsed.device_classes[i]));
+    for (const std::uint32_t word :
+         std::bit_cast<std::array<std::uint32_t, 15>>(parsed.devices[i])) {
+      device += " " + std::to_string(word);
+    }
+    devices.push_back(device);
+  }
+  return devices;
+}
+
+// Every database kvrbuild writes comes back as a text that compiles to the same bytes. The JSON
+// of the board.cfg (through the model) and of its board.dat (through the database reader, which
+// expands every device group) lists the devices the parser gives, with every field. Set
+// KVR_ROUND_TRIP_BOARDS for a longer run (bench/round_trip.sh runs 10,000).
+TEST(TextTest, EveryRandomBoardComesBackAsTextAndAsTheJsonOfItsDevices) {
   const char* boards = std::getenv("KVR_ROUND_TRIP_BOARDS");
   const unsigned count = boards != nullptr ? static_cast<unsigned>(std::atoi(boards)) : 300;
   testing::Sandbox sandbox;
@@ -34,15 +73,27 @@ TEST(TextTest, EveryDatabaseOfARandomBoardComesBackAsTextThatCompilesToItsBytes)
       {sandbox.read(KVR_SOURCE_DIR "/examples/board_v1.cfg"), 1}};
   for (unsigned seed = 1; seed <= count; ++seed) {
     const auto version = static_cast<std::uint8_t>(1 + seed % 2);
-    inputs.emplace_back(testing::BoardGenerator(seed, version).board(), version);
+    inputs.emplace_back(testing::generate_board(seed, version).text, version);
   }
-  for (const auto& [board, version] : inputs) {
-    const std::string bytes = database_of(board, version);
+  for (std::size_t n = 0; n < inputs.size(); ++n) {
+    const auto& [board, version] = inputs[n];
+    const testing::Parsed parsed = parse_text(board, version);
+    ASSERT_EQ(parsed.status, 0) << board;
+    const std::string bytes = write_bytes(parsed.model, version);
     std::string text, refusal;
     ASSERT_TRUE(config_text_of(bytes, version, "b.dat", text, refusal)) << refusal << "\n" << board;
-    const testing::Parsed parsed = parse_text(text, version);
-    ASSERT_EQ(parsed.status, 0) << text;
-    ASSERT_EQ(write_bytes(parsed.model, version), bytes) << text;
+    const testing::Parsed back = parse_text(text, version);
+    ASSERT_EQ(back.status, 0) << text;
+    ASSERT_EQ(write_bytes(back.model, version), bytes) << text;
+    if (n >= 42) continue;  // the JSON of the first boards is enough
+    sandbox.write("b.cfg", board);
+    sandbox.write("b.dat", bytes);
+    for (const char* file : {"b.cfg", "b.dat"}) {
+      const testing::RunResult json = testing::run_kvrview({"--json", file});
+      ASSERT_EQ(json.exit_status, 0) << json.err << board;
+      EXPECT_EQ(json_devices(json.out), parsed_devices(parsed)) << file << "\n" << board;
+      EXPECT_TRUE(json.out.starts_with("{\n  \"file\": \"" + std::string(file) + "\",\n"));
+    }
   }
 }
 
