@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <map>
 #include <random>
 
@@ -63,17 +64,16 @@ class Generator {
   std::uint32_t add(std::uint32_t row, const std::string& digits, std::uint32_t ir,
                     std::uint32_t high_level, std::uint32_t parent, std::uint32_t subpath) {
     const FamilyRow& family = table_[row];
-    DeviceRecord d;
-    d.dev_id = static_cast<std::uint32_t>(b_.devices.size() + 1);
     const auto [block, fresh] = blocks_.try_emplace(row, b_.classes.size());
     for (std::uint32_t rev = 0; fresh && rev < family.class_count; ++rev) {
       b_.classes.push_back({rev, family.size, 0, 0});
     }
-    d.cls_id = block->second;
-    d.parent = parent;
-    d.subpath = subpath;
-    d.connect = row == kLinkerRow;
-    d.mainIR = ir;
+    const DeviceRecord d{.dev_id = static_cast<std::uint32_t>(b_.devices.size() + 1),
+                         .cls_id = static_cast<std::uint32_t>(block->second),
+                         .parent = parent,
+                         .subpath = subpath,
+                         .connect = row == kLinkerRow,
+                         .mainIR = ir};
     const std::string name = pick({"d", "Dev_", "x"}) + std::to_string(d.dev_id);
     DeviceName stored{};
     std::transform(name.begin(), name.end(), stored.begin(), ::tolower);
@@ -95,12 +95,10 @@ class Generator {
     const bool plain = sized || below(2) == 0;
     const int limit = sized ? std::min(0x400, (1 << 4 * used) - 1) : 1 << 4 * used;
     const auto value = static_cast<std::uint32_t>(below(static_cast<std::size_t>(limit)) + sized);
-    std::string digits(static_cast<std::size_t>(used), '0');
-    for (int i = used - 1, v = static_cast<int>(value); i >= 0; --i, v >>= 4) {
-      digits[static_cast<std::size_t>(i)] =
-          plain ? "0123456789ABCDEF"[v & 15]
-                : pick({"0", "7", "a", "F", "x", "X", "-", "+", "G"})[0];
-    }
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%0*X", used, value);
+    digits[used] = '\0';  // a family without digits: no "0"
+    for (char* c = digits; !plain && *c != 0; ++c) *c = "07aFxX-+G"[below(9)];
     for (int i = 0; i < count; ++i) {
       add(row, digits, sized ? value : family.ir_length,
           plain ? family.high_level_base + value : kUnpredicted, parent, subpath);
