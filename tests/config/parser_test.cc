@@ -40,6 +40,7 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
       {1, "\"a\" DBM\n\x1a\"b\" ?\njunk", 0, 1},
       {1, "; " + std::string(4132, 'x') + "\n\"a\" ?", -383, 2},
+      {1, "; " + std::string(4132, 'x') + "\r\n\"a\" ?", -383, 2},  // the read ends at the CR
       {1, "; " + std::string(4133, 'x') + "\n", -356, 1},
       {1, std::string(65536, '\n') + "\"a\" ?", -383, 1},
       // Configure variables.

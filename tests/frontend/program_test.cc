@@ -36,10 +36,10 @@ const std::string kHint = "For line-by-line output use the verbose option `-v'.\
 const std::string kSystem = "This utility is unable to determine the operating system.\n";
 const std::string kParsed = "\nThe configure file has been successfully parsed.\n";
 const std::string kAnalysed = "\nThe database file has been successfully analysed.\n";
-const std::string kGenerated = kParsed +
-                               "\nThe database file will now be generated.\nThe database file is "
-                               "named: `o.dat'.\n\nThe database file has been successfully "
-                               "generated.\n";
+std::string generated(const std::string& name = "o.dat") {
+  return kParsed + "\nThe database file will now be generated.\nThe database file is named: `" +
+         name + "'.\n\nThe database file has been successfully generated.\n";
+}
 const std::string kNotParsed =
     "\nThe input file is not recognised as a configure file\nof the chosen version.  Thus it "
     "cannot be parsed.\n";
@@ -263,8 +263,9 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-p2"}, 0, kParse + open_failure("configure", ".\\board.cfg")},
       {{"-p2", "sub"}, 0, kParse + open_failure("configure", "sub")},
       // The generate command.
-      {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kGenerated},
-      {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + kGenerated},
+      {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + generated()},
+      {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + generated()},
+      {{"-g2", "good.cfg"}, 0, generate("good.cfg") + generated(".\\board.dat")},
       {{"-g2", "bad.cfg", "o.dat"}, 1, generate("bad.cfg") + kBadGenerate, "", "o.dat", ""},
       {{"-g1", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kNotGenerated, "", "o.dat", ""},
       {{"-g2", "empty.dat", "o.dat"}, 0, generate("empty.dat") + kNotGenerated},

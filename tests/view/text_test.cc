@@ -136,6 +136,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {v2 + "x", 2, "offset 0x6F0 (bytes after the end of the database): kvrbuild writes"},
       {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes"},
       {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
+      {v2.substr(0, b.high_level_offset - 8), 2, "(a device record): Database file too short [-135]"},
   };  // clang-format on
   for (const auto& c : cases) {
     std::string text, refusal;
@@ -150,6 +151,9 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
                          cases[1].message + " upper case, which a board.cfg stores in lower " +
                          "case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
+  sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
+  EXPECT_NE(testing::run_kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"),
+            std::string::npos);
 }
 
 TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) {
