@@ -47,6 +47,13 @@ std::string database_diagnostic(const std::string& file, const ReadFailure& fail
          "): " + title_and_status(failure.status) + explanation(failure.status);
 }
 
+void print_memory_diagnostic(const char* program, std::FILE* err) {
+  const ErrorText* text = find_error_text(kStatusNoMemory);
+  std::fprintf(err, "%s: error: memory: %s [%d]\n%s", program,
+               text != nullptr ? text->title : "Unknown error", static_cast<int>(kStatusNoMemory),
+               text != nullptr ? text->explanation : "");
+}
+
 std::string file_diagnostic(const std::string& file, std::string_view what, Status status) {
   std::string message = file + ": error: ";
   message.append(what) += ": " + title_and_status(status);

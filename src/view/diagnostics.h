@@ -4,6 +4,7 @@
 #define KVR_VIEW_DIAGNOSTICS_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ std::string database_diagnostic(const std::string& file, const ReadFailure& fail
 
 // "FILE: error: WHAT: TITLE [STATUS]", then the explanation; for a file that is not read at all.
 std::string file_diagnostic(const std::string& file, std::string_view what, Status status);
+
+// "PROGRAM: error: memory: TITLE [-131]" and the explanation, written to `err` without asking for
+// memory: it is printed when memory has run out.
+void print_memory_diagnostic(const char* program, std::FILE* err);
 
 }  // namespace kvr
 

@@ -119,7 +119,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
     }
     return 0;
   } catch (const std::bad_alloc&) {
-    std::fputs(file_diagnostic("kvrview", "memory", kStatusNoMemory).c_str(), err);
+    print_memory_diagnostic("kvrview", err);
     return kExitBadInput;
   }
 }

@@ -200,5 +200,31 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) 
   EXPECT_EQ(valid.exit_status + valid.out.size() + valid.err.size(), 0u) << valid.err;
 }
 
+// Allocation refused at every point where a run's memory grows: the run ends with status 1 and the
+// memory diagnostic, which needs no memory of its own, and never with a crash.
+TEST(TextTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
+  testing::Sandbox sandbox;
+  sandbox.write("b.dat", database_of(sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2));
+  const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
+  for (const std::vector<const char*>& words :
+       std::vector<std::vector<const char*>>{{"kvrview", "--group", board.c_str()},
+                                             {"kvrview", "--cfg", "b.dat"},
+                                             {"kvrview", "--check", board.c_str()}}) {
+    for (std::size_t allowed = 0;; ++allowed) {
+      auto out = testing::stream_with(""), err = testing::stream_with("");
+      int status = 0;
+      bool refused = false;
+      {
+        testing::AllocationFailureAfter failing(allowed);
+        status = run_view(static_cast<int>(words.size()), words.data(), out.get(), err.get());
+        refused = testing::AllocationFailureAfter::refused_any();
+      }
+      if (!refused) break;
+      EXPECT_EQ(status, 1) << words[1] << " " << allowed;
+      EXPECT_TRUE(testing::contents_of(err.get()).starts_with("kvrview: error: memory: "));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kvr
