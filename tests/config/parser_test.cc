@@ -137,22 +137,59 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
             "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 \"a\"\n");
 }
 
-// What a class ID's digits give beside the plain hexadecimal ones the random boards use: a
-// wildcard, a sign, a 0X prefix, a character no digit, and look-alike families told apart.
-TEST(ParserTest, OddClassIdDigitsGiveTheirClass) {
+// One device of each family on the main path: what its class ID gives the model, written out here
+// apart from the program's own table; and what digits other than plain hexadecimal give (a
+// wildcard, a sign, a 0X prefix, a character no digit).
+TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
   struct Family {
     int version;
     const char* class_id;
     std::uint32_t ir, high_level, class_count, size;
   };
   const std::vector<Family> families = {
+      {2, "GENERIC01F", 0x1F, 0x101F, 16, 0x1400},
       {2, "GENERIC0X1", 1, 0x1001, 16, 0x1400},  // a 0X prefix with a digit after it
-      {2, "bypass400", 0x400, 0x2400, 1, 0},     {2, "QV760M14x01", 8, 0x6000, 16, 0x1400},
-      {2, "QV740K8x", 8, 0x7200, 16, 0x1400},    {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},
-      {2, "QV740K72x", 8, 0x9100, 16, 0x1400},   {2, "QV740K7601", 38, 0x9301, 32, 0x1400},
-      {2, "QV740K4712", 46, 0xB102, 16, 0x1400}, {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400},
-      {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400}, {1, "QV740WK9x", 8, 0x900, 16, 0x1400},
-      {1, "QV740K6x", 8, 0x500, 16, 0x8300},     {1, "QVARM92Z", 4, 0x800, 16, 0x1400},
+      {2, "bypass400", 0x400, 0x2400, 1, 0},
+      {2, "DBM", 8, 0x3100, 1, 0},
+      {2, "QV760M56ABC", 8, 0x5ABC, 16, 0x1400},
+      {2, "QV760M14x01", 8, 0x6000, 16, 0x1400},
+      {2, "QV740WK91", 8, 0x7001, 16, 0x1400},
+      {2, "QV740K2F", 8, 0x710F, 16, 0x1400},
+      {2, "QV740K8x", 8, 0x7200, 16, 0x1400},
+      {2, "QV740K61", 8, 0x7301, 16, 0x8300},
+      {2, "QVARM702", 4, 0x8002, 16, 0x1400},
+      {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},
+      {2, "QV740K75A", 8, 0x900A, 16, 0x1400},
+      {2, "QV740K72x", 8, 0x9100, 16, 0x1400},
+      {2, "QV740K7310", 38, 0x9210, 32, 0x1400},
+      {2, "QV740K7601", 38, 0x9301, 32, 0x1400},
+      {2, "QV740K823", 8, 0xA003, 32, 0x1400},
+      {2, "QV740K8233", 8, 0xA133, 32, 0x1400},
+      {2, "QV740K8801", 38, 0xA201, 32, 0x1400},
+      {2, "QV740K4751", 8, 0xB001, 16, 0x1400},
+      {2, "QV740K4712", 46, 0xB102, 16, 0x1400},
+      {2, "QV740K4353", 8, 0xB203, 16, 0x1400},
+      {2, "QV740K4314", 46, 0xB304, 16, 0x1400},
+      {2, "QV740K42A5", 38, 0xB4A5, 16, 0x1400},
+      {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400},
+      {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400},
+      {1, "BYPASS08", 8, 0x008, 1, 0},
+      {1, "DBM", 8, 0x800, 16, 0x1400},
+      {1, "QV760M5612F", 8, 0xB2F, 16, 0x1400},
+      {1, "QV760M14003", 8, 0xB03, 16, 0x1400},
+      {1, "QV740WK9x", 8, 0x900, 16, 0x1400},
+      {1, "QV740K2A", 8, 0x20A, 16, 0x1400},
+      {1, "QV740K8x", 8, 0x300, 16, 0x1400},
+      {1, "QV740K6x", 8, 0x500, 16, 0x8300},
+      {1, "QV780T11", 4, 0x801, 16, 0x1400},
+      {1, "QVARM925", 4, 0x805, 16, 0x1400},
+      {1, "QVARM92Z", 4, 0x800, 16, 0x1400},
+      {1, "QV740K712", 8, 0x612, 16, 0x1400},
+      {1, "QV740K7301", 38, 0xD01, 32, 0x1400},
+      {1, "QV740K801", 8, 0x701, 16, 0x1400},
+      {1, "QV740K8802", 38, 0xE02, 32, 0x1400},
+      {1, "QV740K4x", 8, 0x400, 16, 0x1400},
+      {1, "QV740K41x", 46, 0xF00, 16, 0x1400},
   };
   for (const Family& f : families) {
     const std::string text = f.version == 2 ? kLabel : "";
