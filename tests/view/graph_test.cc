@@ -67,7 +67,7 @@ TEST(GraphTest, EachExampleRendersAPictureThatNamesEveryDevice) {
   testing::Sandbox sandbox;
   sandbox.write("lsan.supp",
                 "leak:libgvc.so\nleak:libfontconfig.so\nleak:libpango\nleak:libcgraph.so\n");
-  for (const char* example : {"board.cfg", "board_v1.cfg"}) {
+  for (const auto& [example, version] : {std::pair{"board.cfg", 2}, std::pair{"board_v1.cfg", 1}}) {
     const std::string command = "LSAN_OPTIONS=suppressions=lsan.supp " KVR_VIEW_PATH
                                 " --svg b.svg " +
                                 kExamples + example + " 2>err";
@@ -76,7 +76,9 @@ TEST(GraphTest, EachExampleRendersAPictureThatNamesEveryDevice) {
       GTEST_SKIP() << sandbox.read("err");
     ASSERT_EQ(status, 0) << sandbox.read("err");
     const std::string svg = sandbox.read("b.svg");
-    const testing::Parsed parsed = testing::parse_text(sandbox.read(kExamples + example), 2);
+    const testing::Parsed parsed =
+        testing::parse_text(sandbox.read(kExamples + example), static_cast<std::uint8_t>(version));
+    ASSERT_EQ(parsed.status, 0);
     for (const DeviceName& name : parsed.device_names) {
       EXPECT_NE(svg.find(">" + std::string(name.data()) + "</text>"), std::string::npos)
           << example << ": " << name.data();
