@@ -265,7 +265,12 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       // The generate command.
       {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + generated()},
       {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + generated()},
-      {{"-g2", "good.cfg"}, 0, generate("good.cfg") + generated(".\\board.dat")},
+      {{"-g2", "good.cfg"},
+       0,
+       generate("good.cfg") + generated(".\\board.dat"),
+       "",
+       "board.dat",
+       testing::write_bytes(testing::parse_text(kGood, 2).model, 2)},
       {{"-g2", "bad.cfg", "o.dat"}, 1, generate("bad.cfg") + kBadGenerate, "", "o.dat", ""},
       {{"-g1", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kNotGenerated, "", "o.dat", ""},
       {{"-g2", "empty.dat", "o.dat"}, 0, generate("empty.dat") + kNotGenerated},
