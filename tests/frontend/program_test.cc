@@ -313,7 +313,8 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
     if (!row.file.empty()) {
       std::string holds = box.read(row.file);
 #if defined(_WIN32)
-      std::erase(holds, '\r');  // the console text is written in text mode: CR LF on Windows
+      // A redirected console text is written in text mode (CR LF on Windows), a database in binary.
+      if (row.file.ends_with(".txt")) std::erase(holds, '\r');
 #endif
       EXPECT_EQ(holds, row.holds) << words;
     }
