@@ -7,21 +7,25 @@
 namespace kvr {
 namespace {
 
-std::string title_and_status(Status status) {
-  return status_title(status) + "\n";
+// The title and explanation kvrbuild gives a status; they need no memory of their own.
+const char* title_of(Status status) {
+  const ErrorText* text = find_error_text(status);
+  return text != nullptr ? text->title : "Unknown error";
 }
 
-std::string explanation(Status status) {
+const char* explanation(Status status) {
   const ErrorText* text = find_error_text(status);
   return text != nullptr ? text->explanation : "";
+}
+
+std::string title_and_status(Status status) {
+  return status_title(status) + "\n";
 }
 
 }  // namespace
 
 std::string status_title(Status status) {
-  const ErrorText* text = find_error_text(status);
-  return std::string(text != nullptr ? text->title : "Unknown error") + " [" +
-         std::to_string(status) + "]";
+  return std::string(title_of(status)) + " [" + std::to_string(status) + "]";
 }
 
 std::string config_diagnostic(const std::string& file, std::uint32_t line, std::uint32_t column,
@@ -48,10 +52,8 @@ std::string database_diagnostic(const std::string& file, const ReadFailure& fail
 }
 
 void print_memory_diagnostic(const char* program, std::FILE* err) {
-  const ErrorText* text = find_error_text(kStatusNoMemory);
-  std::fprintf(err, "%s: error: memory: %s [%d]\n%s", program,
-               text != nullptr ? text->title : "Unknown error", static_cast<int>(kStatusNoMemory),
-               text != nullptr ? text->explanation : "");
+  std::fprintf(err, "%s: error: memory: %s [%d]\n%s", program, title_of(kStatusNoMemory),
+               static_cast<int>(kStatusNoMemory), explanation(kStatusNoMemory));
 }
 
 std::string file_diagnostic(const std::string& file, std::string_view what, Status status) {
