@@ -35,7 +35,6 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, " ;CFG-2.0\n", -248, 1},
       {2, ";CFG-2.", -248, 1},
       {2, kLabel + "; only\n\n \t; comments\n", 0, 4},
-      {1, "\"a\" DBM\r\n\"b\" DBM\r\n", 0, 2},
       {1, "\"a\" DBM \x0b", -370, 1},
       {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
       {1, "\"a\" DBM\n\x1a\"b\" ?\njunk", 0, 1},
@@ -137,10 +136,10 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
             "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 \"a\"\n");
 }
 
-// One device of each family on the main path: what its class ID gives the model, written out here
-// apart from the program's own table; and what digits other than plain hexadecimal give (a
-// wildcard, a sign, a 0X prefix, a character no digit).
-TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
+// Class IDs whose reading is more than a look-up (the random boards use every family's plain
+// form): digits that give the IR length, a wildcard, a sign, a 0X prefix, a character no digit,
+// families told apart by the length of their ID, and class blocks of other sizes.
+TEST(ParserTest, ClassIdsGiveTheirIrLengthClassAndClassBlock) {
   struct Family {
     int version;
     const char* class_id;
@@ -150,44 +149,23 @@ TEST(ParserTest, EachFamilyGivesItsIrLengthClassAndClassBlock) {
       {2, "GENERIC01F", 0x1F, 0x101F, 16, 0x1400},
       {2, "GENERIC0X1", 1, 0x1001, 16, 0x1400},  // a 0X prefix with a digit after it
       {2, "bypass400", 0x400, 0x2400, 1, 0},
-      {2, "DBM", 8, 0x3100, 1, 0},
-      {2, "QV760M56ABC", 8, 0x5ABC, 16, 0x1400},
       {2, "QV760M14x01", 8, 0x6000, 16, 0x1400},
-      {2, "QV740WK91", 8, 0x7001, 16, 0x1400},
-      {2, "QV740K2F", 8, 0x710F, 16, 0x1400},
       {2, "QV740K8x", 8, 0x7200, 16, 0x1400},
       {2, "QV740K61", 8, 0x7301, 16, 0x8300},
-      {2, "QVARM702", 4, 0x8002, 16, 0x1400},
       {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},
-      {2, "QV740K75A", 8, 0x900A, 16, 0x1400},
       {2, "QV740K72x", 8, 0x9100, 16, 0x1400},
       {2, "QV740K7310", 38, 0x9210, 32, 0x1400},
-      {2, "QV740K7601", 38, 0x9301, 32, 0x1400},
       {2, "QV740K823", 8, 0xA003, 32, 0x1400},
       {2, "QV740K8233", 8, 0xA133, 32, 0x1400},
-      {2, "QV740K8801", 38, 0xA201, 32, 0x1400},
-      {2, "QV740K4751", 8, 0xB001, 16, 0x1400},
       {2, "QV740K4712", 46, 0xB102, 16, 0x1400},
-      {2, "QV740K4353", 8, 0xB203, 16, 0x1400},
-      {2, "QV740K4314", 46, 0xB304, 16, 0x1400},
       {2, "QV740K42A5", 38, 0xB4A5, 16, 0x1400},
       {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400},
       {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400},
       {1, "BYPASS08", 8, 0x008, 1, 0},
-      {1, "DBM", 8, 0x800, 16, 0x1400},
-      {1, "QV760M5612F", 8, 0xB2F, 16, 0x1400},
-      {1, "QV760M14003", 8, 0xB03, 16, 0x1400},
       {1, "QV740WK9x", 8, 0x900, 16, 0x1400},
-      {1, "QV740K2A", 8, 0x20A, 16, 0x1400},
-      {1, "QV740K8x", 8, 0x300, 16, 0x1400},
       {1, "QV740K6x", 8, 0x500, 16, 0x8300},
-      {1, "QV780T11", 4, 0x801, 16, 0x1400},
-      {1, "QVARM925", 4, 0x805, 16, 0x1400},
       {1, "QVARM92Z", 4, 0x800, 16, 0x1400},
-      {1, "QV740K712", 8, 0x612, 16, 0x1400},
       {1, "QV740K7301", 38, 0xD01, 32, 0x1400},
-      {1, "QV740K801", 8, 0x701, 16, 0x1400},
-      {1, "QV740K8802", 38, 0xE02, 32, 0x1400},
       {1, "QV740K4x", 8, 0x400, 16, 0x1400},
       {1, "QV740K41x", 46, 0xF00, 16, 0x1400},
   };
@@ -210,14 +188,10 @@ std::vector<std::string> lines_of(const char* const* list) {
   return lines;
 }
 
-// The texts the program carries keep their sizes, and what they claim holds: every example file
-// they show parses, every class ID they list resolves.
+// What the texts the program carries claim holds: every example file they show parses, every
+// class ID they list resolves.
 TEST(ParserTest, TheTextsExamplesAndClassIdsParse) {
-  EXPECT_EQ(lines_of(kBriefHelpLines).size(), 27u);
-  EXPECT_EQ(lines_of(kManualLines).size(), 244u);
-  EXPECT_EQ(lines_of(kBriefInformationLines).size(), 46u);
   const std::vector<std::string> verbose = lines_of(kVerboseInformationLines);
-  EXPECT_EQ(verbose.size(), 1049u);
   int files = 0;  // an indented file that begins with the label
   for (std::size_t i = 0, end = 0; i < verbose.size(); i = std::max(i + 1, end)) {
     if (!verbose[i].starts_with("    ;CFG-2.0")) continue;

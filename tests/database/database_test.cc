@@ -1,5 +1,4 @@
-// The database seams: the bytes the writer produces, the kind the recogniser reads from the first
-// bytes, and the analyser's status and dump.
+// The database seams: the bytes the writer produces, and the analyser's status and dump.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +6,6 @@
 
 #include "config/model_append.h"
 #include "database/database_writer.h"
-#include "database/file_kind.h"
 #include "support/harness.h"
 
 namespace kvr {
@@ -145,39 +143,6 @@ TEST(DatabaseTest, FailedWritesAndSeeksStopTheWriter) {
       std::string expected = good.substr(0, c.failing_write);
       if (expected.size() > 11) expected[11] = '\0';
       EXPECT_EQ(state.bytes, expected) << c.failing_write;
-    }
-  }
-}
-
-TEST(DatabaseTest, TheRecogniserReadsTheFirstBytes) {
-  struct Case {
-    std::string bytes;
-    Status status;
-    std::uint16_t kind;
-    std::uint8_t version;
-  };
-  const std::vector<Case> cases = {
-      {";DAT-2.0" + words({0x02000008}), 0, 1, 2},
-      {";dat-2.0" + words({0x0200FFFF}), 0, 1, 2},
-      {";DAT-2.0" + words({0x01000008}), -240, 9, 9},
-      {";DAT-2.0\x08", -135, 9, 9},
-      {";CFG-2.0", 0, 0, 2},
-      {";Cfg-2.0 and more", 0, 0, 2},
-      {"abc\x01"
-       "efgh",
-       0, 1, 1},
-      {"abcdefgh", 0, 0, 1},
-      {"12345", -135, 9, 9},
-  };
-  for (const Case& c : cases) {
-    auto stream = testing::stream_with(c.bytes);
-    std::uint16_t kind = 9;
-    std::uint8_t version = 9;
-    EXPECT_EQ(recognise_file_kind(stream.get(), &kind, &version), c.status) << c.bytes;
-    EXPECT_EQ(kind, c.kind) << c.bytes;
-    EXPECT_EQ(version, c.version) << c.bytes;
-    if (c.status == 0) {
-      EXPECT_EQ(std::ftell(stream.get()), 0) << c.bytes;
     }
   }
 }

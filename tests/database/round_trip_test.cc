@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "database/file_kind.h"
-#include "support/board_generator.h"
 #include "support/harness.h"
 
 namespace kvr {

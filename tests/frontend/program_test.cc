@@ -10,8 +10,6 @@
 #include <vector>
 
 #include "frontend/console_text.h"
-#include "frontend/run_sequence.h"
-#include "library/builtin_library.h"
 #include "library/error_texts.h"
 #include "support/harness.h"
 
@@ -36,9 +34,12 @@ const std::string kHint = "For line-by-line output use the verbose option `-v'.\
 const std::string kSystem = "This utility is unable to determine the operating system.\n";
 const std::string kParsed = "\nThe configure file has been successfully parsed.\n";
 const std::string kAnalysed = "\nThe database file has been successfully analysed.\n";
-std::string generated(const std::string& name = "o.dat") {
+std::string generating(const std::string& name = "o.dat") {
   return kParsed + "\nThe database file will now be generated.\nThe database file is named: `" +
-         name + "'.\n\nThe database file has been successfully generated.\n";
+         name + "'.\n";
+}
+std::string generated(const std::string& name = "o.dat") {
+  return generating(name) + "\nThe database file has been successfully generated.\n";
 }
 const std::string kNotParsed =
     "\nThe input file is not recognised as a configure file\nof the chosen version.  Thus it "
@@ -139,10 +140,7 @@ const std::string kEmptyDump =
     "header and control section is 12 bytes.\nThe number of classes is 0.\nThe number of "
     "devices is 0.\nThe high-level section's device count is 0.\n" +
     kAnalysed;
-const std::string kExtraRun =
-    "\n000001 \"a\" DBM\n" + kParsed +
-    "\nThe database file will now be generated.\nThe database file is named: `b.dat'.\n\nThe "
-    "database file has been successfully generated.\n";
+const std::string kExtraRun = "\n000001 \"a\" DBM\n" + generated("b.dat");
 const std::string kNoDefaultBoard =
     "\nThis utility requires the use of a `-f' option to select\na board configuration file.  The "
     "default was selected\nsince the `-f' option is missing.  That file named\n`.\\board.cfg' "
@@ -152,6 +150,7 @@ const std::string kNoNamedBoard =
     "permission.\nIts name was: `missing.cfg'.\n";
 
 const std::string kGood = ";CFG-2.0\n[POD_PORT] 0x378\n\"cpu_a\" QVARM9xx\n\"cpu_b\" QV740K42A5\n";
+const std::string kGoodDat = testing::write_bytes(testing::parse_text(kGood, 2).model, 2);
 const std::string kEmptyDat = ";DAT-2.0" + testing::words({0x02000008, 0, 12, 0, 0});
 
 // Every run starts from these files, each with an old modification time, so that any write to
@@ -166,6 +165,9 @@ const std::map<std::string, std::string> kInputs = {
     {"empty.dat", kEmptyDat},
     {"trunc.dat", kEmptyDat.substr(0, 20)},
     {"short.dat", "12345"},
+    {"lower.dat", ";dat-2.0" + kEmptyDat.substr(8)},
+    {"mixed.dat", ";DAT-2.0" + testing::words({0x01000008, 0, 12, 0, 0})},  // its size word says 1
+    {"v1.dat", "abc\x01xyzw"},
     {"log.txt", "old\n"},
     {"extra.cfg",
      ";CFG-2.0\n[UTILITY_HI_OPTIONS] 'kvrbuild -v -g1 x'\n[UTILITY_HI_OPTIONS_two] '-g2 a b'\n"
@@ -190,6 +192,7 @@ struct Row {
   int exit_status;
   std::string out, err = "";
   std::string file = "", holds = "";  // a file the run writes, and what it holds then
+  FileAccess files = {};
 };
 
 TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
@@ -203,6 +206,15 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
   const std::string only_one = "Error: Only one of `-h/-e/-i/-g/-p/-a' may be used.\n";
   const std::string tail_too_long = " selected by option -e is too long.\n";
   const std::string n260(260, 'n');
+  const std::string closing = "\nA file system error occurred when closing the ";
+  const std::string cfg_closing = closing + "configure file\n",
+                    dat_closing = closing + "database file\n";
+  const FileAccess failing{open_file, [](std::FILE* file) { return std::fclose(file) + 1; }};
+  const FileAccess second_fails{open_file, [](std::FILE* file) {
+                                  static int closes = 0;
+                                  return std::fclose(file) + (++closes % 2 == 0 ? 1 : 0);
+                                }};
+  // clang-format off
   const std::vector<Row> rows = {
       {{}, 0, lines(kBriefHelpLines)},
       {{"-v"}, 0, lines(kBriefHelpLines)},
@@ -260,31 +272,33 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-p2", "v1.cfg"}, 0, parse("v1.cfg") + kNotParsed},
       {{"-p2", "short.dat"}, 0, parse("short.dat") + kNotParsed},
       {{"-p2", "empty.dat"}, 0, parse("empty.dat") + kUseAnalyse},
+      {{"-p2", "v1.dat"}, 0, parse("v1.dat") + kUseAnalyse},
       {{"-p2"}, 0, kParse + open_failure("configure", ".\\board.cfg")},
       {{"-p2", "sub"}, 0, kParse + open_failure("configure", "sub")},
       // The generate command.
       {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + generated()},
       {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + generated()},
-      {{"-g2", "good.cfg"},
-       0,
-       generate("good.cfg") + generated(".\\board.dat"),
-       "",
-       "board.dat",
-       testing::write_bytes(testing::parse_text(kGood, 2).model, 2)},
+      {{"-g2", "good.cfg"}, 0, generate("good.cfg") + generated(".\\board.dat"), "", "board.dat", kGoodDat},
       {{"-g2", "bad.cfg", "o.dat"}, 1, generate("bad.cfg") + kBadGenerate, "", "o.dat", ""},
       {{"-g1", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kNotGenerated, "", "o.dat", ""},
       {{"-g2", "empty.dat", "o.dat"}, 0, generate("empty.dat") + kNotGenerated},
       {{"-g2"}, 0, kGenerate + open_failure("configure", ".\\board.cfg")},
       {{"-g2", "--", "-x.cfg", "o.dat"}, 0, kGenerate + open_failure("configure", "-x.cfg")},
-      {{"-g2", "good.cfg", "no/o.dat"},
-       0,
-       kGenerate + open_failure("database", "no/o.dat", "write")},
+      {{"-g2", "good.cfg", "no/o.dat"}, 0, kGenerate + open_failure("database", "no/o.dat", "write")},
+      // A close that fails is reported in words and ends the run normally; generate closes its
+      // input first, so the failure of every second close is the database's.
+      {{"-p2", "good.cfg"}, 0, parse("good.cfg") + cfg_closing, "", "", "", failing},
+      {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + cfg_closing, "", "", "", failing},
+      {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + generating() + dat_closing, "", "", "", second_fails},
+      {{"-a", "empty.dat"}, 0, analyse("empty.dat") + dat_closing, "", "", "", failing},
       // The analyse command.
       {{"-a", "empty.dat"}, 0, analyse("empty.dat") + kAnalysed},
       {{"-va", "empty.dat"}, 0, "\n" + kSystem + analyse("empty.dat", false) + kEmptyDump},
       {{"-a", "trunc.dat"}, 1, analyse("trunc.dat") + kAnalysisFailed + aborted(-135)},
       {{"-a", "good.cfg"}, 0, analyse("good.cfg") + kUseParse},
       {{"-a", "short.dat"}, 0, analyse("short.dat") + kNotDatabase},
+      {{"-a", "mixed.dat"}, 0, analyse("mixed.dat") + kNotDatabase},
+      {{"-a", "lower.dat"}, 0, analyse("lower.dat") + kAnalysed},
       {{"-a"}, 0, kAnalyse + open_failure("database", ".\\board.dat")},
       // Options from a configure variable; its first word stands in for the program's name.
       {{"-e", "-f", "extra", "a.cfg", "b.dat"}, 0, kSystem + generate("x", false) + kExtraRun},
@@ -300,11 +314,11 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-e", "-f", "bad"}, 1, aborted(-381)},
       {{"-e"}, 1, kNoDefaultBoard + kAdvice},
       {{"-e", "-f", "missing"}, 1, kNoNamedBoard + kAdvice},
-  };
+  };  // clang-format on
   for (const Row& row : rows) {
     Sandbox box;
     prepare(box);
-    const testing::RunResult result = box.run(row.words);
+    const testing::RunResult result = box.run(row.words, nullptr, row.files);
     std::string words;
     for (const std::string& word : row.words) words += word.substr(0, 30) + " ";
     EXPECT_EQ(result.exit_status, row.exit_status) << words;
@@ -324,30 +338,6 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       EXPECT_EQ(fs::last_write_time(box.path(name)), kOld) << words << ": " << name;
     }
   }
-}
-
-// A close that fails is reported in words and ends the run normally; generate closes its input
-// first, so the failure of the second close is the database's.
-TEST(ProgramTest, FailedClosesAreReportedInWords) {
-  const std::string closing = "\nA file system error occurred when closing the ";
-  const FileAccess failing{open_file, [](std::FILE* file) { return std::fclose(file) + 1; }};
-  const FileAccess second_fails{open_file, [](std::FILE* file) {
-                                  static int closes = 0;
-                                  return std::fclose(file) + (++closes == 2 ? 1 : 0);
-                                }};
-  Sandbox box;
-  prepare(box);
-  EXPECT_EQ(box.run({"-p2", "good.cfg"}, nullptr, failing).out,
-            parse("good.cfg") + closing + "configure file\n");
-  EXPECT_EQ(box.run({"-a", "empty.dat"}, nullptr, failing).out,
-            analyse("empty.dat") + closing + "database file\n");
-  EXPECT_EQ(box.run({"-g2", "good.cfg", "o.dat"}, nullptr, failing).out,
-            generate("good.cfg") + closing + "configure file\n");
-  EXPECT_EQ(
-      box.run({"-g2", "good.cfg", "o.dat"}, nullptr, second_fails).out,
-      generate("good.cfg") + kParsed +
-          "\nThe database file will now be generated.\nThe database file is named: `o.dat'.\n" +
-          closing + "database file\n");
 }
 
 // The built program itself, as a shell runs it, reads a pipe like the file the pipe carries.
@@ -378,32 +368,21 @@ TEST(ProgramTest, EveryRefusedAllocationIsReported) {
   }
   box.write("board.cfg", board);
   box.write("v1.cfg", "\"a\" DBM \"b\" BYPASS08 \"l\" SPL {\"c\" DBM } {} {} {}\n");
-  for (const std::vector<const char*>& words : std::vector<std::vector<const char*>>{
-           {"kvrbuild", "-g2", "board.cfg", "o.dat"}, {"kvrbuild", "-v", "-e", "-f", "board"}}) {
-    int refusals = 0;
-    for (std::size_t allowed = 0;; ++allowed, ++refusals) {
-      auto out = testing::stream_with(""), err = testing::stream_with("");
-      BuiltinScanLibrary library;
-      int exit_status = 0;
-      bool refused = false;
-      {
-        testing::AllocationFailureAfter failing(allowed);
-        exit_status = run_program(static_cast<int>(words.size()), words.data(), library,
-                                  FileAccess{}, out.get(), err.get());
-        refused = testing::AllocationFailureAfter::refused_any();
-      }
-      const std::string printed = testing::contents_of(out.get());
-      if (!refused) {
-        EXPECT_TRUE(exit_status == 0 && printed.ends_with("successfully generated.\n"));
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"-g2", "board.cfg", "o.dat"}, {"-v", "-e", "-f", "board"}}) {
+    for (std::size_t allowed = 0;; ++allowed) {
+      const testing::RunResult run = box.run(words, nullptr, {}, allowed);
+      if (!run.refused) {
+        EXPECT_TRUE(run.exit_status == 0 && run.out.ends_with("successfully generated.\n"));
+        EXPECT_GT(allowed, 40u) << words[0];
         break;
       }
-      EXPECT_EQ(printed.find("successfully generated"), std::string::npos) << allowed;
-      EXPECT_TRUE(exit_status == 0 || printed.empty() ||
-                  printed.find("The error's value is: `-131'.\n") != std::string::npos)
+      EXPECT_EQ(run.out.find("successfully generated"), std::string::npos) << allowed;
+      EXPECT_TRUE(run.exit_status == 0 || run.out.empty() ||
+                  run.out.find("The error's value is: `-131'.\n") != std::string::npos)
           << allowed << ":\n"
-          << printed;
+          << run.out;
     }
-    EXPECT_GT(refusals, 40) << words[1];
   }
 }
 

@@ -1,5 +1,3 @@
-#include "support/board_generator.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -7,6 +5,7 @@
 #include <random>
 
 #include "config/class_table.h"
+#include "support/harness.h"
 
 namespace kvr::testing {
 namespace {

@@ -84,13 +84,11 @@ struct AllocationSwitch {
   std::size_t remaining = 0;
 } g_allocation;
 
-AllocationFailureAfter::AllocationFailureAfter(std::size_t successful_allocations) {
-  g_allocation = {true, false, successful_allocations};
+void arm_allocation_failure(std::size_t allowed) {
+  g_allocation = {true, false, allowed};
 }
-AllocationFailureAfter::~AllocationFailureAfter() {
+bool disarm_allocation_failure() {
   g_allocation.armed = false;
-}
-bool AllocationFailureAfter::refused_any() {
   return g_allocation.refused;
 }
 

@@ -75,20 +75,30 @@ std::string Sandbox::read(const std::string& name) const {
   return bytes.str();
 }
 
-RunResult Sandbox::run(const std::vector<std::string>& arguments, ScanLibrary* library,
-                       FileAccess files) const {
-  BuiltinScanLibrary builtin;
-  std::vector<const char*> argv = {"kvrbuild"};
-  for (const std::string& word : arguments) argv.push_back(word.c_str());
+RunResult run_main(const Main& main, const std::vector<std::string>& words, std::size_t allowed) {
+  std::vector<const char*> argv;
+  for (const std::string& word : words) argv.push_back(word.c_str());
   argv.push_back(nullptr);
   UniqueFile out = stream_with(""), err = stream_with("");
   RunResult result;
-  result.exit_status =
-      run_program(static_cast<int>(argv.size() - 1), argv.data(),
-                  library != nullptr ? *library : builtin, files, out.get(), err.get());
+  arm_allocation_failure(allowed);
+  result.exit_status = main(static_cast<int>(words.size()), argv.data(), out.get(), err.get());
+  result.refused = disarm_allocation_failure();
   result.out = contents_of(out.get());
   result.err = contents_of(err.get());
   return result;
+}
+
+RunResult Sandbox::run(const std::vector<std::string>& arguments, ScanLibrary* library,
+                       FileAccess files, std::size_t allowed) const {
+  BuiltinScanLibrary builtin;
+  std::vector<std::string> words = {"kvrbuild"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  return run_main(
+      [&](int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+        return run_program(argc, argv, library != nullptr ? *library : builtin, files, out, err);
+      },
+      words, allowed);
 }
 
 Parsed parse_text(const std::string& text, std::uint8_t version, bool verbose) {

@@ -1,11 +1,10 @@
-// What the tests share: byte streams, a scratch folder that is the current folder while it lives,
-// whole runs of the program, the seams below the command line (the parser into the model, the
-// writer's bytes, the analyser's dump), the rules every parsed model keeps, a scan-controller
-// library whose answers a test chooses, and switches that make allocation or writing fail.
+// What the tests share: byte streams, a scratch folder, whole runs of a program, the seams below
+// the command line, the path rules, random boards, and doubles that fail on request.
 #ifndef KVR_TESTS_SUPPORT_HARNESS_H_
 #define KVR_TESTS_SUPPORT_HARNESS_H_
 
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -29,7 +28,13 @@ std::string words(std::initializer_list<std::uint32_t> values);  // little-endia
 struct RunResult {
   int exit_status = -1;
   std::string out, err;
+  bool refused = false;  // an allocation was refused
 };
+// A program's main function run in this process on `words` (its name first), with in-memory
+// standard output and error; every allocation after the first `allowed` of the run is refused.
+using Main = std::function<int(int, const char* const*, std::FILE*, std::FILE*)>;
+RunResult run_main(const Main& main, const std::vector<std::string>& words,
+                   std::size_t allowed = ~std::size_t{0});
 
 class Sandbox {
  public:
@@ -40,9 +45,9 @@ class Sandbox {
   std::string path(const std::string& name) const;
   void write(const std::string& name, const std::string& bytes) const;
   std::string read(const std::string& name) const;
-  // The program run in this process, with the built-in library unless `library` is given.
+  // kvrbuild run in this process (as run_main), with the built-in library unless one is given.
   RunResult run(const std::vector<std::string>& arguments, ScanLibrary* library = nullptr,
-                FileAccess files = {}) const;
+                FileAccess files = {}, std::size_t allowed = ~std::size_t{0}) const;
 
  private:
   std::string path_, previous_;
@@ -92,15 +97,10 @@ class FakeLibrary final : public ScanLibrary {
   Status SMG_UnloadBoardData(BoardDataHandle* handle) override;
 };
 
-// While one lives, the first N allocations succeed and every later one throws std::bad_alloc.
-class AllocationFailureAfter {
- public:
-  explicit AllocationFailureAfter(std::size_t successful_allocations);
-  ~AllocationFailureAfter();
-  AllocationFailureAfter(const AllocationFailureAfter&) = delete;
-  AllocationFailureAfter& operator=(const AllocationFailureAfter&) = delete;
-  static bool refused_any();
-};
+// While armed, the first `allowed` allocations succeed and every later one throws std::bad_alloc;
+// disarming tells whether any was refused.
+void arm_allocation_failure(std::size_t allowed);
+bool disarm_allocation_failure();
 
 // An unbuffered in-memory output stream whose byte writes fail from the given 0-based one on,
 // and whose seeks fail from the given one on; `bytes` holds what was written.
@@ -111,6 +111,25 @@ struct FailingStream {
   UniqueFile open();        // this must outlive the stream
   static bool available();  // only where the C library lets a program make its own streams
 };
+
+// A random board of either version in a random layout, with what the parser must give for it.
+// Every family a class ID can name appears (linkers have their own turn; the addressable scan
+// port none), in runs of like devices that a version 2 database may store as one group; linkers
+// hold up to two runs a sub-path, where bypass and generic IDs may carry fewer digits. Names,
+// class IDs and variables come in random letter case, blanks, line ends and comments.
+struct GeneratedBoard {
+  std::string text;
+  // The path fields of each record (prior, preIR, preDR, posIR, posDR) are left 0 for the path
+  // rules to judge; a class ID whose digits are not plain hexadecimal ('x', '-', 'G' and the like)
+  // gets kUnpredicted for its high-level class, which the class-ID tests check.
+  std::vector<DeviceRecord> devices;
+  std::vector<std::uint32_t> device_classes;
+  std::vector<DeviceName> device_names;
+  std::vector<ClassRecord> classes;
+  std::vector<std::pair<std::string, std::string>> variables;
+};
+inline constexpr std::uint32_t kUnpredicted = ~std::uint32_t{0};
+GeneratedBoard generate_board(unsigned seed, std::uint8_t version);
 
 }  // namespace kvr::testing
 

@@ -7,13 +7,18 @@
 #include <set>
 #include <sstream>
 
-#include "view/view_support.h"
+#include "support/harness.h"
+#include "view/view_program.h"
 
 namespace kvr {
 namespace {
 
-using testing::run_kvrview;
 const std::string kExamples = KVR_SOURCE_DIR "/examples/";
+
+testing::RunResult kvrview(std::vector<std::string> words) {
+  words.insert(words.begin(), "kvrview");
+  return testing::run_main(run_view, words);
+}
 
 // The graph's edges as "from>to" with the first line of each node's label ("+" after a linker's
 // name for the point where its sub-paths meet) and ":k" for a sub-path's first edge.
@@ -51,13 +56,12 @@ TEST(GraphTest, TheExamplesDrawTheirScanPathsFromTdiToTdo) {
        "link>link+:1 link>dbm:2 dbm>link+ link>link+:3 link+>tdo"},
   };
   for (const auto& c : cases) {
-    const testing::RunResult run = run_kvrview({c.option, kExamples + c.file});
+    const testing::RunResult run = kvrview({c.option, kExamples + c.file});
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(edges_of(run.out), split(c.edges)) << c.file << " " << c.option;
   }
-  EXPECT_NE(
-      run_kvrview({"--group", kExamples + "board.cfg"}).out.find("arm_a .. arm_b\\n2 x QVARM900"),
-      std::string::npos);
+  EXPECT_NE(kvrview({"--group", kExamples + "board.cfg"}).out.find("arm_a .. arm_b\\n2 x QVARM900"),
+            std::string::npos);
 }
 
 // Through the program itself: Graphviz's library keeps fonts between renderings that outlive the

@@ -11,14 +11,20 @@
 #include <sstream>
 
 #include "database/database_reader.h"
+#include "support/harness.h"
 #include "view/config_text.h"
 #include "view/diagnostics.h"
-#include "view/view_support.h"
+#include "view/view_program.h"
 
 namespace kvr {
 namespace {
 
 using testing::parse_text;
+
+testing::RunResult kvrview(std::vector<std::string> words) {
+  words.insert(words.begin(), "kvrview");
+  return testing::run_main(run_view, words);
+}
 using testing::words;
 using testing::write_bytes;
 
@@ -90,7 +96,7 @@ TEST(TextTest, EveryRandomBoardComesBackAsTextAndAsTheJsonOfItsDevices) {
     sandbox.write("b.cfg", board);
     sandbox.write("b.dat", bytes);
     for (const char* file : {"b.cfg", "b.dat"}) {
-      const testing::RunResult json = testing::run_kvrview({"--json", file});
+      const testing::RunResult json = kvrview({"--json", file});
       ASSERT_EQ(json.exit_status, 0) << json.err << board;
       EXPECT_EQ(json_devices(json.out), parsed_devices(parsed)) << file << "\n" << board;
       EXPECT_TRUE(json.out.starts_with("{\n  \"file\": \"" + std::string(file) + "\",\n"));
@@ -146,15 +152,14 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
     EXPECT_EQ(text, "");
   }
   sandbox.write("bad.dat", cases[1].bytes);
-  const testing::RunResult run = testing::run_kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
+  const testing::RunResult run = kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: device " +
                          cases[1].message + " upper case, which a board.cfg stores in lower " +
                          "case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
   sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
-  EXPECT_NE(testing::run_kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"),
-            std::string::npos);
+  EXPECT_NE(kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"), std::string::npos);
 }
 
 TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) {
@@ -177,7 +182,7 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) 
   testing::Sandbox sandbox;
   for (const auto& c : cases) {
     sandbox.write("b.cfg", c.text);
-    const testing::RunResult run = testing::run_kvrview({"--check", "b.cfg"});
+    const testing::RunResult run = kvrview({"--check", "b.cfg"});
     const std::string where =
         "b.cfg:" + std::to_string(c.line) + ":" + std::to_string(c.column) + ": error: ";
     EXPECT_EQ(run.exit_status, 1) << c.text;
@@ -197,7 +202,7 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithTheStatusKvrbuildReports) 
         << kvrbuild;
   }
   sandbox.write("b.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"));
-  const testing::RunResult valid = testing::run_kvrview({"--check", "b.cfg"});
+  const testing::RunResult valid = kvrview({"--check", "b.cfg"});
   EXPECT_EQ(valid.exit_status + valid.out.size() + valid.err.size(), 0u) << valid.err;
 }
 
@@ -208,22 +213,17 @@ TEST(TextTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
   sandbox.write("b.dat", database_of(sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2));
   const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
   const std::string memory = file_diagnostic("kvrview", "memory", kStatusNoMemory);
-  for (const std::vector<const char*>& words :
-       std::vector<std::vector<const char*>>{{"kvrview", "--group", board.c_str()},
-                                             {"kvrview", "--cfg", "b.dat"},
-                                             {"kvrview", "--check", board.c_str()}}) {
+  for (const std::string option : {"--group", "--cfg", "--check"}) {
+    const std::string file = option == "--cfg" ? "b.dat" : board;
     for (std::size_t allowed = 0;; ++allowed) {
-      auto out = testing::stream_with(""), err = testing::stream_with("");
-      int status = 0;
-      bool refused = false;
-      {
-        testing::AllocationFailureAfter failing(allowed);
-        status = run_view(static_cast<int>(words.size()), words.data(), out.get(), err.get());
-        refused = testing::AllocationFailureAfter::refused_any();
+      const testing::RunResult run =
+          testing::run_main(run_view, {"kvrview", option, file}, allowed);
+      if (!run.refused) {
+        EXPECT_TRUE(run.exit_status == 0 && allowed > 20) << option << " " << allowed;
+        break;
       }
-      if (!refused) break;
-      EXPECT_EQ(status, 1) << words[1] << " " << allowed;
-      EXPECT_EQ(testing::contents_of(err.get()), memory) << words[1] << " " << allowed;
+      EXPECT_EQ(run.exit_status, 1) << option << " " << allowed;
+      EXPECT_EQ(run.err, memory) << option << " " << allowed;
     }
   }
 }
