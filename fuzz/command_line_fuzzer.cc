@@ -63,11 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (status != 0 || cut == input.size()) return 0;
 
   testing::FakeLibrary library;
-  library.variable_exists = true;
-  library.variable_value = input.substr(cut + 1, kVariableValueCapacity - 1);
-  std::replace(library.variable_value.begin(), library.variable_value.end(), '\0', ' ');
-  std::vector<char> word(library.variable_value.size() + 1);
-  for (const char* cursor = library.variable_value.c_str();
+  library.answers.variable_exists = true;
+  library.answers.variable_value = input.substr(cut + 1, kVariableValueCapacity - 1);
+  std::replace(library.answers.variable_value.begin(), library.answers.variable_value.end(), '\0',
+               ' ');
+  std::vector<char> word(library.answers.variable_value.size() + 1);
+  for (const char* cursor = library.answers.variable_value.c_str();
        split_next_word(word.data(), &cursor);) {
     KVR_REQUIRE(std::none_of(word.data(), word.data() + std::strlen(word.data()), ::isspace));
   }

@@ -1,11 +1,10 @@
 // The configuration parser through its seam: a text in, a status with its line number and the
-// board model out; and the board texts the program itself shows, parsed.
+// board model out.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "frontend/console_text.h"
 #include "support/harness.h"
 
 namespace kvr {
@@ -180,40 +179,6 @@ TEST(ParserTest, ClassIdsGiveTheirIrLengthClassAndClassBlock) {
     EXPECT_EQ(parsed.model.classes.back().rev, f.class_count - 1) << f.class_id;
     EXPECT_EQ(parsed.model.classes.back().size, f.size) << f.class_id;
   }
-}
-
-std::vector<std::string> lines_of(const char* const* list) {
-  std::vector<std::string> lines;
-  for (; *list != nullptr; ++list) lines.emplace_back(*list);
-  return lines;
-}
-
-// What the texts the program carries claim holds: every example file they show parses, every
-// class ID they list resolves.
-TEST(ParserTest, TheTextsExamplesAndClassIdsParse) {
-  const std::vector<std::string> verbose = lines_of(kVerboseInformationLines);
-  int files = 0;  // an indented file that begins with the label
-  for (std::size_t i = 0, end = 0; i < verbose.size(); i = std::max(i + 1, end)) {
-    if (!verbose[i].starts_with("    ;CFG-2.0")) continue;
-    std::string text;
-    for (end = i; end < verbose.size() && verbose[end].starts_with("    "); ++end) {
-      text += verbose[end].substr(4) + "\n";
-    }
-    const testing::Parsed parsed = testing::parse_text(text, 2);
-    EXPECT_EQ(parsed.status, 0) << "example at line " << i + 1;
-    EXPECT_EQ(parsed.line, end - i) << "example at line " << i + 1;
-    ++files;
-  }
-  EXPECT_GE(files, 20);
-  int ids = 0;  // "  ID          - description"
-  for (const std::string& line : lines_of(kBriefInformationLines)) {
-    if (line.size() < 16 || line.compare(14, 2, "- ") != 0) continue;
-    std::string id = line.substr(2, line.find(' ', 2) - 2);
-    for (char& c : id) c = c == 'x' ? '1' : c;
-    EXPECT_EQ(testing::parse_text(";CFG-2.0\n\"d\" " + id, 2).status, 0) << id;
-    ++ids;
-  }
-  EXPECT_EQ(ids, 20);
 }
 
 }  // namespace

@@ -23,14 +23,15 @@ std::string record(const ControllerRecord& c) {
 
 Status FakeLibrary::SMG_Version(ControllerRecord& controller) {
   calls += "version" + record(controller);
-  if (version_status == 0) copy_into(version_text, controller.text, controller.capacity);
-  return version_status;
+  if (answers.version_status == 0)
+    copy_into(answers.version_text, controller.text, controller.capacity);
+  return answers.version_status;
 }
 
 Status FakeLibrary::SMG_OsInform(ControllerRecord& controller) {
   calls += "os" + record(controller);
-  controller.result = system_code;
-  copy_into(system_text, controller.text, controller.capacity);
+  controller.result = answers.system_code;
+  copy_into(answers.system_text, controller.text, controller.capacity);
   return 0;
 }
 
@@ -42,40 +43,40 @@ Status FakeLibrary::SMG_ErrorInform(ErrorRecord& error, ControllerRecord& c) {
   const bool zeros = c.word_0 == 0 && c.word_36 == 0 && c.text == nullptr && c.value_100 == 0;
   calls += "explain " + std::to_string(error.value) + (zeros ? "" : " nonzero") + record(c);
   error.no_source_text = "No source.\n";
-  if (lookup_status != 0) return lookup_status;
-  error.origin = origin;
-  error.title = title;
-  error.title_present = title != nullptr;
-  error.explanation = explanation;
-  error.explanation_present = explanation != nullptr;
+  if (answers.lookup_status != 0) return answers.lookup_status;
+  error.origin = answers.origin;
+  error.title = answers.title;
+  error.title_present = answers.title != nullptr;
+  error.explanation = answers.explanation;
+  error.explanation_present = answers.explanation != nullptr;
   return 0;
 }
 
 Status FakeLibrary::SMG_LoadBoardData(const char* file_name, std::uint32_t mode,
                                       BoardDataHandle* handle, std::uint32_t*) {
   calls += std::string("load ") + file_name + " " + std::to_string(mode) + "\n";
-  if (load_status == 0) *handle = std::malloc(16);
-  return load_status;
+  if (answers.load_status == 0) *handle = std::malloc(16);
+  return answers.load_status;
 }
 
 Status FakeLibrary::SMG_GetConfigVariable(BoardDataHandle, const char* group, const char* name,
                                           std::uint16_t* found, void*, void*, char* value,
                                           std::uint32_t capacity) {
   calls += std::string("get ") + group + " " + name + " " + std::to_string(capacity) + "\n";
-  if (get_status == 0 && variable_exists) {
+  if (answers.get_status == 0 && answers.variable_exists) {
     *found = 1;
-    copy_into(variable_value, value, capacity);
+    copy_into(answers.variable_value, value, capacity);
   }
-  return get_status;
+  return answers.get_status;
 }
 
 Status FakeLibrary::SMG_UnloadBoardData(BoardDataHandle* handle) {
   calls += "unload\n";
-  if (!unload_keeps_handle) {
+  if (!answers.unload_keeps_handle) {
     std::free(*handle);
     *handle = nullptr;
   }
-  return unload_status;
+  return answers.unload_status;
 }
 
 // The one mutable global of the tests: replaced allocation functions can reach nothing else.

@@ -76,14 +76,23 @@ Analysed analyse_bytes(const std::string& bytes, std::uint8_t version, bool verb
 // otherwise the first rule broken.
 std::string path_rule_broken(const std::vector<DeviceRecord>& devices, std::uint32_t class_count);
 
-class FakeLibrary final : public ScanLibrary {
- public:
-  Status version_status = 0, lookup_status = 0, load_status = 0, get_status = 0, unload_status = 0;
-  std::string version_text = "Fake library\n3.3.12\n", system_text, variable_value;
-  std::uint32_t system_code = 0, origin = kOriginDriver;
+// What a stand-in scan-controller library answers, field by field.
+struct LibraryAnswers {
+  std::string version_text = "Fake library\n3.3.12\n";
+  Status version_status = 0;
+  std::uint32_t system_code = 0;
+  std::string system_text = "";
+  Status load_status = 0, get_status = 0, unload_status = 0, lookup_status = 0;
+  std::uint32_t origin = kOriginDriver;
   const char* title = "A title";
   const char* explanation = "An explanation.\n";
   bool variable_exists = false, unload_keeps_handle = false;
+  std::string variable_value = "";
+};
+
+class FakeLibrary final : public ScanLibrary {
+ public:
+  LibraryAnswers answers;
   std::string calls;  // every call in order, one a line, with what it was given
 
   Status SMG_Version(ControllerRecord& controller) override;
