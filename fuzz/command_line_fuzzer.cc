@@ -62,14 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(settings, status);
   if (status != 0 || cut == input.size()) return 0;
 
+  std::string value = input.substr(cut + 1, kVariableValueCapacity - 1);
+  std::replace(value.begin(), value.end(), '\0', ' ');
   testing::FakeLibrary library;
-  library.answers.variable_exists = true;
-  library.answers.variable_value = input.substr(cut + 1, kVariableValueCapacity - 1);
-  std::replace(library.answers.variable_value.begin(), library.answers.variable_value.end(), '\0',
-               ' ');
-  std::vector<char> word(library.answers.variable_value.size() + 1);
-  for (const char* cursor = library.answers.variable_value.c_str();
-       split_next_word(word.data(), &cursor);) {
+  library.answers.variable = value;
+  std::vector<char> word(value.size() + 1);
+  for (const char* cursor = value.c_str(); split_next_word(word.data(), &cursor);) {
     KVR_REQUIRE(std::none_of(word.data(), word.data() + std::strlen(word.data()), ::isspace));
   }
   check(settings,

@@ -358,6 +358,8 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
       "adapter library accessible to that driver.\n\n";
   const std::string told =
       "The error's title is: `A title'.\n\nThe error's explanation is:\nAn explanation.\n";
+  const std::string unreadable =
+      "Unable to read version information from the Orbis-Core library.\n\n";
   const std::string untold = "The error's title is unknown.\nThe explanation is unavailable.\n";
   auto value = [](const std::string& v) { return "The error's value is: `" + v + "'.\n"; };
   auto mismatch = [](const std::string& version) {
@@ -365,15 +367,19 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
            ") are not compatible.\n";
   };
   const std::string is = "\nThis utility has determined the operating system is ";
+  auto pack = [](const std::string& pack) {
+    return "The operating system has " + pack + " installed.\n";
+  };
+  auto said = [&](const std::string& v) { return abort + driver + value(v) + told; };
+  auto explain = [](const std::string& v) { return "explain " + v + " 16384 0\n"; };
   const std::string none = kParse + open_failure("configure", "none.cfg");
   const std::vector<std::string> extra = {"-e", "-f", "extra"}, verbose = {"-vp2", "none.cfg"};
-  const std::string loaded = "version 32 256\nload extra.cfg 1\n";
-  const std::string fetched = loaded + "get UTILITY UTILITY_HI_OPTIONS 4097\n";
+  const std::string got = "load extra.cfg 1\nget UTILITY UTILITY_HI_OPTIONS 4097\n";
   struct Row {
     testing::LibraryAnswers answers;
     std::vector<std::string> words;
     int exit_status;
-    std::string out, calls = "";
+    std::string out, last_calls = "";  // how the library's calls end, where that matters
   };
   // clang-format off
   const std::vector<Row> rows = {
@@ -383,31 +389,31 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
       {{.version_text = "Library\n3.3.12 \n"}, {"-h"}, 1, mismatch("3.3.12 "), "version 32 256\n"},
       {{.version_text = "Library\n3.3.1\n3.3.12\n"}, {"-h"}, 1, mismatch("3.3.1")},
       {{.version_text = "3.3.12\n"}, {"-h"}, 1, mismatch("")},
-      {{.version_status = -5}, {"-h"}, 1, "Unable to read version information from the Orbis-Core library.\n\n" + driver + value("-5") + told},
+      {{.version_status = -5}, {"-h"}, 1, unreadable + driver + value("-5") + told},
       // The operating-system report.
-      {{.system_code = 6, .system_text = "Service Pack 3"}, {"-p2", "none.cfg"}, 0, none, "version 32 256\nos 32 81\n"},
+      {{.system_code = 6, .system_text = "SP3"}, {"-p2", "none.cfg"}, 0, none, "version 32 256\nos 32 81\n"},
       {{.system_code = 3, .system_text = "Extra"}, verbose, 0, is + "Win95.\n" + none},
       {{.system_code = 4}, verbose, 0, is + "Win98.\n" + none},
       {{.system_code = 7, .system_text = "Extra"}, verbose, 0, is + "WinME.\n" + none},
-      {{.system_code = 5, .system_text = "Service Pack 6"}, verbose, 0, is + "WinNT.\nThe operating system has Service Pack 6 installed.\n" + none},
+      {{.system_code = 5, .system_text = "SP 6"}, verbose, 0, is + "WinNT.\n" + pack("SP 6") + none},
       {{.system_code = 6}, verbose, 0, is + "Win2K.\n" + none},
-      {{.system_code = 8, .system_text = "SP2"}, verbose, 0, is + "WinXP.\nThe operating system has SP2 installed.\n" + none},
+      {{.system_code = 8, .system_text = "SP2"}, verbose, 0, is + "WinXP.\n" + pack("SP2") + none},
       {{.system_code = 2}, verbose, 0, "\n" + kSystem + none},
       {{.system_code = 9, .system_text = "SP2"}, verbose, 0, "\n" + kSystem + none},
       // Explanations: the origin (its low four bits) decides the wording and whether the title,
       // the explanation and a release follow.
-      {{.load_status = -131}, extra, 1, abort + driver + value("-131") + told, loaded + "explain -131 16384 0\nrelease\n"},
-      {{.load_status = 5, .origin = 0x12}, extra, 1, abort + driver + value("+5") + told},
-      {{.load_status = -1, .origin = 1}, extra, 1, abort + adapter + value("-1") + told, loaded + "explain -1 16384 0\nrelease\n"},
-      {{.load_status = INT_MIN, .origin = 0}, extra, 1, abort + other + value("-2147483648"), loaded + "explain -2147483648 16384 0\n"},
-      {{.load_status = -1, .origin = 3}, extra, 1, abort + unknown + value("-1"), loaded + "explain -1 16384 0\n"},
+      {{.load_status = -131}, extra, 1, said("-131"), explain("-131") + "release\n"},
+      {{.load_status = 5, .origin = 0x12}, extra, 1, said("+5")},
+      {{.load_status = -1, .origin = 1}, extra, 1, abort + adapter + value("-1") + told, explain("-1") + "release\n"},
+      {{.load_status = INT_MIN, .origin = 0}, extra, 1, abort + other + value("-2147483648"), explain("-2147483648")},
+      {{.load_status = -1, .origin = 3}, extra, 1, abort + unknown + value("-1"), explain("-1")},
       {{.load_status = -1, .title = nullptr, .explanation = nullptr}, extra, 1, abort + driver + value("-1") + untold},
-      {{.load_status = -131, .lookup_status = -156}, extra, 1, abort + value("-131") + "\nNo source.\n", loaded + "explain -131 16384 0\n"},
+      {{.load_status = -131, .lookup_status = -156}, extra, 1, abort + value("-131") + "\nNo source.\n", explain("-131")},
       {{.load_status = -131, .lookup_status = -7}, extra, 1, abort},
       // A fetch or an unload that fails ends the run; a handle the library keeps is freed.
-      {{.get_status = -9, .unload_keeps_handle = true}, extra, 1, abort + driver + value("-9") + told, fetched + "explain -9 16384 0\nrelease\n"},
-      {{.unload_status = -9, .unload_keeps_handle = true}, extra, 1, abort + driver + value("-9") + told, fetched + "unload\nexplain -9 16384 0\nrelease\n"},
-      {{.variable_exists = true, .unload_keeps_handle = true, .variable_value = "x -h"}, extra, 0, "", fetched + "unload\nos 32 81\n"},
+      {{.get_status = -9, .keeps_handle = true}, extra, 1, said("-9"), got + explain("-9") + "release\n"},
+      {{.unload_status = -9, .keeps_handle = true}, extra, 1, said("-9"), got + "unload\n" + explain("-9") + "release\n"},
+      {{.keeps_handle = true, .variable = "x -h"}, extra, 0, "", got + "unload\nos 32 81\n"},
   };  // clang-format on
   for (const Row& row : rows) {
     Sandbox box;
@@ -417,7 +423,7 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
     const testing::RunResult result = box.run(row.words, &library);
     EXPECT_EQ(result.exit_status, row.exit_status) << row.out;
     EXPECT_EQ(result.out, row.out);
-    EXPECT_TRUE(row.calls.empty() || library.calls == row.calls) << library.calls;
+    EXPECT_TRUE(library.calls.ends_with(row.last_calls)) << library.calls;
   }
 }
 

@@ -63,16 +63,16 @@ Status FakeLibrary::SMG_GetConfigVariable(BoardDataHandle, const char* group, co
                                           std::uint16_t* found, void*, void*, char* value,
                                           std::uint32_t capacity) {
   calls += std::string("get ") + group + " " + name + " " + std::to_string(capacity) + "\n";
-  if (answers.get_status == 0 && answers.variable_exists) {
+  if (answers.get_status == 0 && answers.variable) {
     *found = 1;
-    copy_into(answers.variable_value, value, capacity);
+    copy_into(*answers.variable, value, capacity);
   }
   return answers.get_status;
 }
 
 Status FakeLibrary::SMG_UnloadBoardData(BoardDataHandle* handle) {
   calls += "unload\n";
-  if (!answers.unload_keeps_handle) {
+  if (!answers.keeps_handle) {
     std::free(*handle);
     *handle = nullptr;
   }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,8 +87,8 @@ struct LibraryAnswers {
   std::uint32_t origin = kOriginDriver;
   const char* title = "A title";
   const char* explanation = "An explanation.\n";
-  bool variable_exists = false, unload_keeps_handle = false;
-  std::string variable_value = "";
+  bool keeps_handle = false;                 // an unload leaves the handle set
+  std::optional<std::string> variable = {};  // the value of every variable asked for
 };
 
 class FakeLibrary final : public ScanLibrary {
