@@ -2,7 +2,6 @@
 // input is cut at its first 0x01 byte: before it the real command line, split into words at NUL
 // bytes; after it the value (NUL bytes read as spaces), served by a stand-in library and applied
 // as a second command line, as with -e.
-//
 // After each parse: refused (1), or exactly one of help, information, extra_options, generate,
 // parse and analyse, versions 1 or 2, the text fields within their limits, and the file names the
 // command needs present, lower-cased, and different from each other for generate. Every word
@@ -14,7 +13,7 @@
 
 #include "frontend/command_line.h"
 #include "frontend/extra_options.h"
-#include "fuzz_support.h"
+#include "support/harness.h"
 
 namespace {
 

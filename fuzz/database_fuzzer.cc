@@ -4,7 +4,7 @@
 // either a text that parses and compiles to exactly those bytes, or a refusal that says why;
 // never both, never neither.
 #include "database/file_kind.h"
-#include "fuzz_support.h"
+#include "support/harness.h"
 #include "view/config_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -151,7 +151,6 @@ const std::string kNoNamedBoard =
     "permission.\nIts name was: `missing.cfg'.\n";
 
 const std::string kGood = ";CFG-2.0\n[POD_PORT] 0x378\n\"cpu_a\" QVARM9xx\n\"cpu_b\" QV740K42A5\n";
-const std::string kGoodDat = testing::write_bytes(testing::parse_text(kGood, 2).model, 2);
 const std::string kEmptyDat = ";DAT-2.0" + testing::words({0x02000008, 0, 12, 0, 0});
 
 // Every run starts from these files, each with an old modification time, so that any write to
@@ -207,6 +206,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
   const std::string only_one = "Error: Only one of `-h/-e/-i/-g/-p/-a' may be used.\n";
   const std::string tail_too_long = " selected by option -e is too long.\n";
   const std::string n260(260, 'n');
+  const std::string good_dat = testing::write_bytes(testing::parse_text(kGood, 2).model, 2);
   const std::string closing = "\nA file system error occurred when closing the ";
   const std::string cfg_closing = closing + "configure file\n",
                     dat_closing = closing + "database file\n";
@@ -279,7 +279,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       // The generate command.
       {{"-g2", "good.cfg", "o.dat"}, 0, generate("good.cfg") + generated()},
       {{"-g1", "v1.cfg", "o.dat"}, 0, generate("v1.cfg") + generated()},
-      {{"-g2", "good.cfg"}, 0, generate("good.cfg") + generated(".\\board.dat"), "", "board.dat", kGoodDat},
+      {{"-g2", "good.cfg"}, 0, generate("good.cfg") + generated(".\\board.dat"), "", "board.dat", good_dat},
       {{"-g2", "bad.cfg", "o.dat"}, 1, generate("bad.cfg") + kBadGenerate, "", "o.dat", ""},
       {{"-g1", "good.cfg", "o.dat"}, 0, generate("good.cfg") + kNotGenerated, "", "o.dat", ""},
       {{"-g2", "empty.dat", "o.dat"}, 0, generate("empty.dat") + kNotGenerated},

@@ -4,6 +4,7 @@
 #define KVR_TESTS_SUPPORT_HARNESS_H_
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -142,5 +143,15 @@ inline constexpr std::uint32_t kUnpredicted = ~std::uint32_t{0};
 GeneratedBoard generate_board(unsigned seed, std::uint8_t version);
 
 }  // namespace kvr::testing
+
+// A fuzz target's invariant: when it does not hold, the run stops with a message, and libFuzzer
+// keeps the input as it keeps one that crashes.
+#define KVR_REQUIRE(condition)                                                               \
+  do {                                                                                       \
+    if (!(condition)) {                                                                      \
+      std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                          \
+    }                                                                                        \
+  } while (0)
 
 #endif  // KVR_TESTS_SUPPORT_HARNESS_H_
