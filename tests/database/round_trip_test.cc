@@ -77,13 +77,12 @@ void expect_dump_shows(const std::string& dump, const testing::Parsed& m, int ve
 }
 
 TEST(RoundTripTest, RandomBoardsParseWriteAndAnalyseBackWhole) {
-  for (int version = 1; version <= 2; ++version) {
+  for (std::uint8_t version = 1; version <= 2; ++version) {
     for (unsigned seed = 1; seed <= 150; ++seed) {
-      testing::GeneratedBoard expected =
-          testing::generate_board(seed, static_cast<std::uint8_t>(version));
+      testing::GeneratedBoard expected = testing::generate_board(seed, version);
       const std::string& text = expected.text;
       SCOPED_TRACE("version " + std::to_string(version) + ":\n" + text);
-      const testing::Parsed parsed = testing::parse_text(text, static_cast<std::uint8_t>(version));
+      const testing::Parsed parsed = testing::parse_text(text, version);
       ASSERT_EQ(parsed.status, 0);
       EXPECT_EQ(testing::path_rule_broken(parsed.devices, parsed.model.class_count), "");
       for (std::size_t i = 0; i < expected.devices.size() && i < parsed.devices.size(); ++i) {
@@ -102,8 +101,7 @@ TEST(RoundTripTest, RandomBoardsParseWriteAndAnalyseBackWhole) {
       EXPECT_EQ(parsed.variables, expected.variables);
 
       Status status = -1;
-      const std::string bytes =
-          testing::write_bytes(parsed.model, static_cast<std::uint8_t>(version), &status);
+      const std::string bytes = testing::write_bytes(parsed.model, version, &status);
       ASSERT_EQ(status, 0);
       std::uint16_t kind = 0;
       std::uint8_t found = 0;
