@@ -391,8 +391,6 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
       // The operating-system report.
       {{.system_code = 6, .system_text = "SP3"}, {"-p2", "none.cfg"}, 0, none, "version 32 256\nos 32 81\n"},
       {{.system_code = 3, .system_text = "Extra"}, verbose, 0, is + "Win95.\n" + none},
-      {{.system_code = 4}, verbose, 0, is + "Win98.\n" + none},
-      {{.system_code = 7, .system_text = "Extra"}, verbose, 0, is + "WinME.\n" + none},
       {{.system_code = 5, .system_text = "SP 6"}, verbose, 0, is + "WinNT.\n" + pack("SP 6") + none},
       {{.system_code = 6}, verbose, 0, is + "Win2K.\n" + none},
       {{.system_code = 8, .system_text = "SP2"}, verbose, 0, is + "WinXP.\n" + pack("SP2") + none},
