@@ -1,11 +1,8 @@
-// The command line on arbitrary words, and the extra options on an arbitrary variable value. The
-// input is cut at its first 0x01 byte: before it the real command line, split into words at NUL
-// bytes; after it the value (NUL bytes read as spaces), served by a stand-in library and applied
-// as a second command line, as with -e.
-// After each parse: refused (1), or exactly one of help, information, extra_options, generate,
-// parse and analyse, versions 1 or 2, the text fields within their limits, and the file names the
-// command needs present, lower-cased, and different from each other for generate. Every word
-// split from the value holds no white space.
+// The command line on arbitrary words (the input up to its first 0x01 byte, split at NUL bytes),
+// then the extra options on an arbitrary variable value (the rest, NUL read as a space), as -e
+// applies them. After each parse: refused, or exactly one command, versions 1 or 2, the text
+// fields within their limits, the file names the command needs present, lower-cased, and apart
+// for generate. No word split from the value holds white space.
 #include <algorithm>
 #include <cctype>
 #include <cstring>

@@ -1,8 +1,6 @@
-// A board configuration file of arbitrary text. The first byte chooses the version (bit 0: 2 when
-// clear, 1 when set) and the verbose echo (bit 1); the rest is the file.
-// Beyond "no crash": the status is one the parser may return, and a successful parse gives a
-// model that keeps the path rules, recomputed from each path's order alone; that model is written
-// in both versions, recognised as a database of its version, and analysed back to its counts.
+// A board configuration file of arbitrary text; the first byte chooses the version (bit 0 set: 1)
+// and the verbose echo (bit 1). The status is one the parser may return; a model it gives keeps
+// the path rules, and is written in both versions, recognised, and analysed back to its counts.
 #include <set>
 
 #include "database/file_kind.h"

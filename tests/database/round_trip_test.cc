@@ -1,6 +1,5 @@
-// Random boards of both versions, written in random layouts: the parser must give the model the
-// generator expects, and that model must come back whole from the database through the analyser's
-// dump, every device group expanded as a reader expands it.
+// Random boards of both versions: the parser gives the model the generator expects, and the
+// analyser's dump of its database shows that model whole, every device group expanded.
 #include <gtest/gtest.h>
 
 #include <sstream>

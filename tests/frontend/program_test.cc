@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -343,9 +342,8 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
   }
 }
 
-// Whole runs with a stand-in library whose answers each row chooses: the version check comes
-// first; the operating system is reported in verbose mode only; what fails while the extra
-// options are fetched is explained in the library's words, and the run ends there.
+// Whole runs with a stand-in library whose answers each row chooses: the version check, the
+// system report (verbose mode only), and the library's explanations of what fails with -e.
 TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
   const std::string &abort = kAbort, &driver = kByDriver, &other = kByOther;
   const std::string adapter =
@@ -423,24 +421,9 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
   }
 }
 
-// The built program itself, as a shell runs it, reads a pipe like the file the pipe carries.
-TEST(ProgramTest, APipeReadsLikeItsFileOnPosixSystems) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "a pipe given as a file name (/dev/stdin) is a POSIX system's";
-#else
-  Sandbox box;
-  box.write("board.cfg", kGood);
-  const std::string program = KVR_BINARY_PATH;
-  ASSERT_EQ(std::system(("cat board.cfg | " + program + " -p2 -- /dev/stdin > pipe.txt").c_str()),
-            0);
-  EXPECT_TRUE(box.read("pipe.txt").ends_with(kParsed));
-#endif
-}
-
-// Allocation refused at every point where a run's memory grows: the run never claims a success
-// it did not have and never crashes. A refusal it stops at is explained as -131, or ends the
-// command line silently; one it can only read as a file that does not open, or a variable value
-// it cannot copy as one that is missing, ends the run normally.
+// Allocation refused at every point where a run's memory grows: the run never claims a success it
+// did not have and never crashes. It stops with -131, or silently in the command line, or reads
+// the refusal as a file that does not open or a variable that is missing and ends normally.
 TEST(ProgramTest, EveryRefusedAllocationIsReported) {
   Sandbox box;
   std::string board = ";CFG-2.0\n[UTILITY_HI_OPTIONS] 'x -v -g1 v1.cfg out.dat'\n";

@@ -123,16 +123,13 @@ struct FailingStream {
   static bool available();  // only where the C library lets a program make its own streams
 };
 
-// A random board of either version in a random layout, with what the parser must give for it.
-// Every family a class ID can name appears (linkers have their own turn; the addressable scan
-// port none), in runs of like devices that a version 2 database may store as one group; linkers
-// hold up to two runs a sub-path, where bypass and generic IDs may carry fewer digits. Names,
-// class IDs and variables come in random letter case, blanks, line ends and comments.
+// A random board of either version in a random layout, with what the parser must give for it:
+// every family but the scan port, in runs of like devices, linkers with up to two runs a sub-path
+// (where bypass and generic IDs may carry fewer digits), random letter case, blanks, line ends and
+// comments. Path fields are left 0 for the path rules to judge; a class ID whose digits are not
+// plain hexadecimal gets kUnpredicted for its high-level class.
 struct GeneratedBoard {
   std::string text;
-  // The path fields of each record (prior, preIR, preDR, posIR, posDR) are left 0 for the path
-  // rules to judge; a class ID whose digits are not plain hexadecimal ('x', '-', 'G' and the like)
-  // gets kUnpredicted for its high-level class, which the class-ID tests check.
   std::vector<DeviceRecord> devices;
   std::vector<std::uint32_t> device_classes;
   std::vector<DeviceName> device_names;

@@ -1,6 +1,4 @@
-// A database back to text and as JSON: every database kvrbuild writes gives a board.cfg that
-// compiles to the same bytes, and one that no text gives is refused with what cannot be expressed;
-// --check shows a configuration error at the line and column of its token, with its status.
+// kvrview's database back to text and as JSON, its refusals, and --check's diagnostics.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,15 +54,9 @@ TEST(TextTest, EveryRandomBoardComesBackAsTextAndAsTheJsonOfItsDevices) {
   const char* boards = std::getenv("KVR_ROUND_TRIP_BOARDS");
   const unsigned count = boards != nullptr ? static_cast<unsigned>(std::atoi(boards)) : 300;
   testing::Sandbox sandbox;
-  std::vector<std::pair<std::string, std::uint8_t>> inputs = {
-      {sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2},
-      {sandbox.read(KVR_SOURCE_DIR "/examples/board_v1.cfg"), 1}};
   for (unsigned seed = 1; seed <= count; ++seed) {
     const auto version = static_cast<std::uint8_t>(1 + seed % 2);
-    inputs.emplace_back(testing::generate_board(seed, version).text, version);
-  }
-  for (std::size_t n = 0; n < inputs.size(); ++n) {
-    const auto& [board, version] = inputs[n];
+    const std::string board = testing::generate_board(seed, version).text;
     const testing::Parsed parsed = parse_text(board, version);
     ASSERT_EQ(parsed.status, 0) << board;
     const std::string bytes = write_bytes(parsed.model, version);
@@ -73,7 +65,7 @@ TEST(TextTest, EveryRandomBoardComesBackAsTextAndAsTheJsonOfItsDevices) {
     const testing::Parsed back = parse_text(text, version);
     ASSERT_EQ(back.status, 0) << text;
     ASSERT_EQ(write_bytes(back.model, version), bytes) << text;
-    if (n >= 42) continue;  // the JSON of the first boards is enough
+    if (seed > 40) continue;  // the JSON of the first boards is enough
     sandbox.write("b.cfg", board);
     sandbox.write("b.dat", bytes);
     for (const char* file : {"b.cfg", "b.dat"}) {
