@@ -2,9 +2,12 @@
 // board model out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "frontend/console_text.h"
 #include "support/harness.h"
 
 namespace kvr {
@@ -136,7 +139,7 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
 }
 
 // Class-ID digits that are not plain hexadecimal: a wildcard, a sign, a 0X prefix, a character no
-// digit. The random boards use every family in its plain form.
+// digit. (The random boards parse every family's plain form, expecting the program's own table.)
 TEST(ParserTest, OddClassIdDigitsGiveTheirIrLengthClassAndClassBlock) {
   struct Family {
     int version;
@@ -145,16 +148,11 @@ TEST(ParserTest, OddClassIdDigitsGiveTheirIrLengthClassAndClassBlock) {
   };
   const std::vector<Family> families = {
       {2, "GENERIC0X1", 1, 0x1001, 16, 0x1400},  // a 0X prefix with a digit after it
-      {2, "QV760M14x01", 8, 0x6000, 16, 0x1400},
-      {2, "QV740K8x", 8, 0x7200, 16, 0x1400},
-      {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},
-      {2, "QV740K72x", 8, 0x9100, 16, 0x1400},
-      {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400},
-      {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400},
-      {1, "QV740WK9x", 8, 0x900, 16, 0x1400},
-      {1, "QV740K6x", 8, 0x500, 16, 0x8300},
-      {1, "QVARM92Z", 4, 0x800, 16, 0x1400},
-      {1, "QV740K4x", 8, 0x400, 16, 0x1400},
+      {2, "QV760M14x01", 8, 0x6000, 16, 0x1400}, {2, "QV740K8x", 8, 0x7200, 16, 0x1400},
+      {2, "QVARM9xx", 4, 0x8100, 16, 0x1400},    {2, "QV740K72x", 8, 0x9100, 16, 0x1400},
+      {2, "QV740K42-1", 38, 0xB3FF, 16, 0x1400}, {2, "QV740K42+F", 38, 0xB40F, 16, 0x1400},
+      {1, "QV740WK9x", 8, 0x900, 16, 0x1400},    {1, "QV740K6x", 8, 0x500, 16, 0x8300},
+      {1, "QVARM92Z", 4, 0x800, 16, 0x1400},     {1, "QV740K4x", 8, 0x400, 16, 0x1400},
       {1, "QV740K41x", 46, 0xF00, 16, 0x1400},
   };
   for (const Family& f : families) {
@@ -168,6 +166,23 @@ TEST(ParserTest, OddClassIdDigitsGiveTheirIrLengthClassAndClassBlock) {
     EXPECT_EQ(parsed.model.classes.back().rev, f.class_count - 1) << f.class_id;
     EXPECT_EQ(parsed.model.classes.back().size, f.size) << f.class_id;
   }
+}
+
+// The information text lists the class IDs with the IR length of each: every one resolves to it.
+TEST(ParserTest, EachListedClassIdHasTheIrLengthItsTextStates) {
+  const std::regex listed(R"(  (\w+) +- .* (\d+)-bit JTAG IR)");
+  int ids = 0;
+  for (const char* const* line = kBriefInformationLines; *line != nullptr; ++line) {
+    std::cmatch m;  // "  QV740K73xx  - The K7000 DSP devices with a 38-bit JTAG IR"
+    if (!std::regex_match(*line, m, listed)) continue;
+    std::string id = m[1];
+    std::replace(id.begin(), id.end(), 'x', '1');
+    const Parsed parsed = parse_text(kLabel + "\"d\" " + id, 2);
+    ASSERT_EQ(parsed.status, 0) << id;
+    EXPECT_EQ(parsed.devices[0].mainIR, std::stoul(m[2])) << id;
+    ++ids;
+  }
+  EXPECT_EQ(ids, 18);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/model_append.h"
@@ -28,41 +29,35 @@ BoardModel parsed(const std::string& text) {
 }
 
 TEST(DatabaseTest, TheWriterLaysOutEachSection) {
-  struct Case {
-    std::string text;
-    int version;
-    std::string bytes;
-  };
-  std::string classes_v1;  // the 16 class records of a version 1 DBM
-  for (std::uint32_t rev = 0; rev < 16; ++rev) classes_v1 += words({rev, 0x1400, 0, 0});
+  const std::string control = words({12, 0, 0});                    // an empty control section
+  std::string v1_dbm = words({0x01000000 + 12 + 256 + 60, 1, 16});  // 16 class records, a device
+  for (std::uint32_t rev = 0; rev < 16; ++rev) v1_dbm += words({rev, 0x1400, 0, 0});
+  v1_dbm += words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0}) + words({0x800}) + "abcdefgh";
+  // Main-path devices of one family share a group; a linker and the devices of its sub-paths each
+  // open one of their own.
   const std::string dbm = words({0x3100}), dbm_class = words({0, 0, 0, 0});
-  const std::string control = words({12, 0, 0});  // an empty control section
+  const std::string grouped =
+      ";DAT-2.0" + words({0x02000008, 0, 12 + 16 * 3 + 64 * 5, 6, 3}) + dbm_class + dbm_class +
+      dbm_class + words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 32, 4, 2}) +
+      words({3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 8, 16, 2, 16, 2, 1}) +
+      words({4, 0, 3, 0, 0, 0, 0, 0, 0, 0, 8, 24, 3, 8, 1, 1}) +
+      words({5, 2, 4, 0, 0, 1, 6, 0, 0, 0, 8, 32, 4, 0, 0, 1}) +
+      words({6, 0, 0, 5, 0, 0, 0, 0, 0, 0, 8, 0, 0, 1, 1, 1}) + dbm + name_field("a") + dbm +
+      name_field("b") + words({0x2008}) + name_field("c") + dbm + name_field("d") +
+      words({0x3000}) + name_field("l") + dbm + name_field("e");
   // clang-format off
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<std::string, std::uint8_t, std::string>> cases = {
       {"", 1, words({0x0100000C, 0, 0})},
-      {";CFG-2.0", 2, ";DAT-2.0" + words({0x02000008, 0, 12, 0, 0})},
+      {";CFG-2.0", 2, ";DAT-2.0" + words({0x02000008, 0}) + control},
       {";CFG-2.0\n[a] 1", 2, ";DAT-2.0" + words({0x0200000C, 1}) + "a\0001\0"s + control},
       {";CFG-2.0\n[ab] 1", 2, ";DAT-2.0" + words({0x02000010, 1}) + "ab\0001\0\0\0\0"s + control},
-      {"[a] 1\n\"abcdefgh\" DBM", 1, words({0x01000000 + 12 + 256 + 60, 1, 16}) + classes_v1 +
-           words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0}) + words({0x800}) + "abcdefgh"},
-      // Main-path devices of one family share a group; a linker and the devices of its sub-paths
-      // each open one of their own.
-      {";CFG-2.0\n\"a\" DBM \"b\" DBM \"c\" BYPASS008 \"d\" DBM \"l\" SPL {\"e\" DBM } {} {} {}", 2,
-       ";DAT-2.0" + words({0x02000008, 0, 12 + 16 * 3 + 64 * 5, 6, 3}) + dbm_class + dbm_class +
-           dbm_class +
-           words({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 32, 4, 2}) +
-           words({3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 8, 16, 2, 16, 2, 1}) +
-           words({4, 0, 3, 0, 0, 0, 0, 0, 0, 0, 8, 24, 3, 8, 1, 1}) +
-           words({5, 2, 4, 0, 0, 1, 6, 0, 0, 0, 8, 32, 4, 0, 0, 1}) +
-           words({6, 0, 0, 5, 0, 0, 0, 0, 0, 0, 8, 0, 0, 1, 1, 1}) +
-           dbm + name_field("a") + dbm + name_field("b") + words({0x2008}) + name_field("c") +
-           dbm + name_field("d") + words({0x3000}) + name_field("l") + dbm + name_field("e")},
-  };                                              // clang-format on
-  for (const Case& c : cases) {
+      {"[a] 1\n\"abcdefgh\" DBM", 1, v1_dbm},
+      {";CFG-2.0\n\"a\" DBM \"b\" DBM \"c\" BYPASS008 \"d\" DBM \"l\" SPL {\"e\" DBM } {}{}{}", 2, grouped},
+  };  // clang-format on
+  for (const auto& [text, version, bytes] : cases) {
     Status status = -1;
-    EXPECT_EQ(write_bytes(parsed(c.text), static_cast<std::uint8_t>(c.version), &status), c.bytes)
-        << c.text;
-    EXPECT_EQ(status, 0) << c.text;
+    EXPECT_EQ(write_bytes(parsed(text), version, &status), bytes) << text;
+    EXPECT_EQ(status, 0) << text;
   }
 }
 
@@ -111,28 +106,22 @@ TEST(DatabaseTest, FailedWritesAndSeeksStopTheWriter) {
   if (!testing::FailingStream::available()) GTEST_SKIP() << "needs a C library's own streams";
   const BoardModel model = parsed(";CFG-2.0\n[a] 'x'\n\"a\" DBM \"b\" DBM");
   const std::string good = write_bytes(model, 2);
-  struct Case {
-    int version;
-    std::size_t failing_write, failing_seek;
-    Status status;
-  };
-  const std::vector<Case> cases = {
+  const std::tuple<std::uint8_t, std::size_t, std::size_t, Status> cases[] = {
       {2, 0, 99, -135}, {2, 7, 99, -135},  {2, 8, 99, -136},  {2, 20, 99, -136}, {2, 90, 99, -136},
       {1, 0, 99, -136}, {2, 999, 0, -136}, {2, 999, 1, -136}, {2, 999, 2, -136}, {1, 999, 1, -136},
-  };
-  for (const Case& c : cases) {
-    testing::FailingStream state{c.failing_write, c.failing_seek, ""};
+  };  // version, the first write and the first seek that fail, the status
+  for (const auto& [version, failing_write, failing_seek, status] : cases) {
+    testing::FailingStream state{failing_write, failing_seek, ""};
     auto stream = state.open();
-    EXPECT_EQ(write_board_database(model, stream.get(), static_cast<std::uint8_t>(c.version)),
-              c.status)
-        << c.failing_write << " " << c.failing_seek;
-    if (c.version == 2 && c.failing_seek < 2 && state.bytes.size() > 11) {
+    EXPECT_EQ(write_board_database(model, stream.get(), version), status)
+        << failing_write << " " << failing_seek;
+    if (version == 2 && failing_seek < 2 && state.bytes.size() > 11) {
       EXPECT_EQ(state.bytes[11], '\0');
     }
-    if (c.version == 2 && c.failing_write <= 20) {
-      std::string expected = good.substr(0, c.failing_write);
+    if (version == 2 && failing_write <= 20) {
+      std::string expected = good.substr(0, failing_write);
       if (expected.size() > 11) expected[11] = '\0';
-      EXPECT_EQ(state.bytes, expected) << c.failing_write;
+      EXPECT_EQ(state.bytes, expected) << failing_write;
     }
   }
 }
@@ -157,6 +146,26 @@ TEST(DatabaseTest, TheAnalyserDumpsEveryField) {
   EXPECT_TRUE(analyse_bytes(v1, 1).dump.starts_with(
       "The file format is version 1.\nThe second header and control section is 88 bytes.\n"));
   EXPECT_EQ(analyse_bytes(v2, 2, false).dump, "");
+}
+
+// What no writer writes is refused: a name past 32 characters, a value past 4096, a first section
+// smaller than its own header.
+TEST(DatabaseTest, TheAnalyserRefusesWhatNoWriterWrites) {
+  auto one_variable = [](const std::string& variable) {
+    const std::string padding((4 - variable.size() % 4) % 4, '\0');
+    const auto size = static_cast<std::uint32_t>(8 + variable.size() + padding.size());
+    return ";DAT-2.0" + words({0x02000000 + size, 1}) + variable + padding + words({12, 0, 0});
+  };
+  const std::vector<std::pair<std::string, Status>> cases = {
+      {one_variable(std::string(32, 'n') + "\0v\0"s), 0},
+      {one_variable(std::string(33, 'n') + "\0v\0"s), -225},
+      {one_variable("n\0"s + std::string(4096, 'v') + '\0'), 0},
+      {one_variable("n\0"s + std::string(4097, 'v') + '\0'), -225},
+      {";DAT-2.0" + words({0x02000000, 0, 12, 0, 0}), -225},
+  };
+  for (const auto& [bytes, status] : cases) {
+    EXPECT_EQ(analyse_bytes(bytes, 2).status, status) << bytes.size();
+  }
 }
 
 }  // namespace

@@ -169,6 +169,7 @@ const std::map<std::string, std::string> kInputs = {
     {"lower.dat", ";dat-2.0" + kEmptyDat.substr(8)},
     {"mixed.dat", ";DAT-2.0" + testing::words({0x01000008, 0, 12, 0, 0})},  // its size word says 1
     {"v1.dat", "abc\x01xyzw"},
+    {"lower.cfg", ";cfg-2.0\n\"a\" DBM\n"},
     {"log.txt", "old\n"},
     {"extra.cfg",
      ";CFG-2.0\n[UTILITY_HI_OPTIONS] 'kvrbuild -v -g1 x'\n[UTILITY_HI_OPTIONS_two] '-g2 a b'\n"
@@ -267,6 +268,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},
       {{"-vp2", "GOOD.CFG"}, 0, "\n" + kSystem + parse("good.cfg", false) + kGoodEcho + kParsed},
       {{"-p2", "upper.cfg"}, 0, parse("upper.cfg") + kParsed},
+      {{"-p2", "lower.cfg"}, 0, parse("lower.cfg") + kParsed},
       {{"-p2", "sub\\good.cfg"}, 0, parse("sub\\good.cfg") + kParsed},
       {{"-p2", "bad.cfg"}, 1, kBadParse},
       {{"-vp2", "bad.cfg"}, 1, "\n" + kSystem + parse("bad.cfg", false) + kBadEcho + kBadEnd},
@@ -388,7 +390,9 @@ TEST(ProgramTest, EachAnswerOfTheLibraryShowsInTheRun) {
       {{.version_status = -5}, {"-h"}, 1, unreadable + driver + value("-5") + told},
       // The operating-system report.
       {{.system_code = 6, .system_text = "SP3"}, {"-p2", "none.cfg"}, 0, none, "version 32 256\nos 32 81\n"},
-      {{.system_code = 3, .system_text = "Extra"}, verbose, 0, is + "Win95.\n" + none},
+      {{.system_code = 3, .system_text = "SP2"}, verbose, 0, is + "Win95.\n" + none},
+      {{.system_code = 4, .system_text = "SP2"}, verbose, 0, is + "Win98.\n" + none},
+      {{.system_code = 7, .system_text = "SP2"}, verbose, 0, is + "WinME.\n" + none},
       {{.system_code = 5, .system_text = "SP 6"}, verbose, 0, is + "WinNT.\n" + pack("SP 6") + none},
       {{.system_code = 6}, verbose, 0, is + "Win2K.\n" + none},
       {{.system_code = 8, .system_text = "SP2"}, verbose, 0, is + "WinXP.\n" + pack("SP2") + none},

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "database/database_reader.h"
 #include "support/harness.h"
@@ -97,11 +98,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   const std::string apart = with(like.substr(0, 104), 16, words({156})) +    // two groups
                             words({1, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 8, 8, 1, 0, 0, 1}) +
                             like.substr(108);
-  const struct {
-    std::string bytes;
-    std::uint8_t version;
-    std::string message;
-  } cases[] = {
+  const std::tuple<std::string, std::uint8_t, std::string> cases[] = {
       // clang-format off
       {v2.substr(0, v2.size() - 3), 2, "(a device name): Database file too short [-135]"},
       {with(v2, name, "Fpga"), 2, "1 (high-level entry at offset 0x690): its name field holds"},
@@ -120,17 +117,17 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
       {v2.substr(0, b.high_level_offset - 8), 2, "(a device record): Database file too short [-135]"},
   };  // clang-format on
-  for (const auto& c : cases) {
+  for (const auto& [bytes, version, message] : cases) {
     std::string text, refusal;
-    EXPECT_FALSE(config_text_of(c.bytes, c.version, "b.dat", text, refusal)) << c.message;
-    EXPECT_NE(refusal.find(c.message), std::string::npos) << refusal;
+    EXPECT_FALSE(config_text_of(bytes, version, "b.dat", text, refusal)) << message;
+    EXPECT_NE(refusal.find(message), std::string::npos) << refusal;
     EXPECT_EQ(text, "");
   }
-  sandbox.write("bad.dat", cases[1].bytes);
+  sandbox.write("bad.dat", std::get<0>(cases[1]));
   const testing::RunResult run = kvrview({"--cfg", "-o", "out.cfg", "bad.dat"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.err, "bad.dat: error: no board.cfg compiles to this database: device " +
-                         cases[1].message + " upper case, which a board.cfg stores in lower " +
+                         std::get<2>(cases[1]) + " upper case, which a board.cfg stores in lower " +
                          "case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
   sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
@@ -138,11 +135,8 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
 }
 
 TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
-  const struct {
-    std::string text;
-    int line, column;
-    Status status;
-  } cases[] = {
+  const std::tuple<std::string, int, int, Status> cases[] = {
+      // text, line, column, status
       {";CFG-2.0\n\t\"a\"\tDBM \"b\"  QV740K42\n", 2, 15, -383},  // a tab is one column
       {";CFG-2.0\n[v]   \n", 2, 7, -354},                         // just past the last line
       {";CFG-2.0\n\"a\" DBM\n\"A\" DBM\n[x] 1\n[x", 3, 1, -374},  // at the second name
@@ -155,18 +149,18 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
       {";CFG-2.0\n" + std::string(4135, ' ') + "\n", 2, 4135, -356},
   };
   testing::Sandbox sandbox;
-  for (const auto& c : cases) {
-    sandbox.write("b.cfg", c.text);
+  for (const auto& [board, line_number, column, status] : cases) {
+    sandbox.write("b.cfg", board);
     const testing::RunResult run = kvrview({"--check", "b.cfg"});
     const std::string where =
-        "b.cfg:" + std::to_string(c.line) + ":" + std::to_string(c.column) + ": error: ";
-    EXPECT_EQ(run.exit_status, 1) << c.text;
+        "b.cfg:" + std::to_string(line_number) + ":" + std::to_string(column) + ": error: ";
+    EXPECT_EQ(run.exit_status, 1) << board;
     EXPECT_EQ(run.err.rfind(where, 0), 0u) << run.err;
-    EXPECT_NE(run.err.find(" [" + std::to_string(c.status) + "]\n"), std::string::npos) << run.err;
-    std::istringstream lines(c.text);
+    EXPECT_NE(run.err.find(" [" + std::to_string(status) + "]\n"), std::string::npos) << run.err;
+    std::istringstream lines(board);
     std::string line, caret;  // the caret stands under the column, with the line's tabs before it
-    for (int n = 0; n < c.line; ++n) std::getline(lines, line);
-    for (int k = 0; k + 1 < c.column; ++k)
+    for (int n = 0; n < line_number; ++n) std::getline(lines, line);
+    for (int k = 0; k + 1 < column; ++k)
       caret += line[static_cast<std::size_t>(k)] == '\t' ? '\t' : ' ';
     EXPECT_NE(run.err.find("\n" + line + "\n" + (caret += "^\n")), std::string::npos) << run.err;
   }
