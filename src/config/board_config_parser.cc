@@ -295,7 +295,7 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
   } catch (const std::bad_alloc&) {
     status = kStatusNoMemory;  // the line and its reader could not be made
   }
-  std::rewind(source.stream);
+  if (source.stream != nullptr) std::rewind(source.stream);
   if (device_count_out != nullptr) *device_count_out = model.device_count;
   if (line_out != nullptr) *line_out = stop.line;
   if (stop_out != nullptr) *stop_out = stop;

@@ -71,7 +71,7 @@ struct ParseStop {
 };
 
 // Parses the whole stream into `model`, which must be empty. Returns 0 when the file ended between
-// statements, else the first error. At every exit the stream is rewound, and the present out
+// statements, else the first error. At every exit a stream is rewound, and the present out
 // pointers receive the device count, the number of the line where the parse stopped, and where
 // exactly it stopped.
 Status parse_board_config(BoardModel& model, const LineSource& source,

@@ -25,7 +25,7 @@ bool LineReader::fill(std::size_t wanted) {
     begin_ = 0;
     while (end_ < kBlockBytes && !at_end_) {
       char* const fresh = block_.get() + end_;
-      const std::size_t got = std::fread(fresh, 1, kBlockBytes - end_, source_.stream);
+      const std::size_t got = read_more(fresh, kBlockBytes - end_);
       end_ += got;
       at_end_ = got == 0;
       // A Ctrl-Z ends the text, as a text stream of the systems the format comes from ends it.
@@ -36,6 +36,14 @@ bool LineReader::fill(std::size_t wanted) {
     }
   }
   return end_ > begin_;
+}
+
+std::size_t LineReader::read_more(char* to, std::size_t size) {
+  if (source_.stream != nullptr) return std::fread(to, 1, size, source_.stream);
+  const std::string_view taken = source_.text.substr(0, size);
+  std::memcpy(to, taken.data(), taken.size());
+  source_.text.remove_prefix(taken.size());
+  return taken.size();
 }
 
 Status LineReader::read_line(LineState& line) {
@@ -90,6 +98,20 @@ Status LineReader::skip_blanks(LineState& line) {
     }
     if (Status status = read_line(line); status != kStatusOk) return status;
   }
+}
+
+std::string line_as_read(LineSource source, std::uint32_t number) {
+  source.verbose = 0;
+  LineReader reader(source);
+  const auto line = std::make_unique<LineState>();
+  while (line->line_count < number) {
+    const Status status = reader.read_line(*line);
+    if (status == kStatusUnexpectedEnd) return "";
+  }
+  std::string_view text(line->buffer, line->length);
+  if (text.ends_with('\n')) text.remove_suffix(1);
+  if (text.ends_with('\r')) text.remove_suffix(1);
+  return std::string(text);
 }
 
 Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {

@@ -4,9 +4,9 @@
 // and stops after a newline, as a text stream's line read does, and the line ends at its first
 // zero byte. A carriage return right before the newline is dropped, so a file with CR LF line
 // ends reads like one with LF alone, and a Ctrl-Z (0x1A) ends the text: on every system a file
-// reads as a text stream reads it where the format comes from. The four blanks are space, tab, line feed and carriage
-// return; every other character, control characters included, belongs to a token. Wherever the
-// next token is looked for, a ';' ends the useful part of the line.
+// reads as a text stream reads it where the format comes from. The four blanks are space, tab, line
+// feed and carriage return; every other character, control characters included, belongs to a token.
+// Wherever the next token is looked for, a ';' ends the useful part of the line.
 #ifndef KVR_CONFIG_LINE_READER_H_
 #define KVR_CONFIG_LINE_READER_H_
 
@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "base/status.h"
 
@@ -31,11 +33,13 @@ struct LineState {
   std::uint32_t line_count = 0;   // lines read, counted without wrapping
 };
 
-// Where the lines come from and where the verbose echo of each line goes.
+// Where the lines come from (a stream, or without one the text in memory) and where the verbose
+// echo of each line goes.
 struct LineSource {
   std::FILE* stream = nullptr;
   std::uint16_t verbose = 0;
   std::FILE* echo = nullptr;  // standard output of the run (possibly redirected)
+  std::string_view text = {};
 };
 
 // Reads a stream's lines from blocks of it held in memory, so that each byte is read once.
@@ -54,12 +58,20 @@ class LineReader {
   static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
   // Makes at least `wanted` bytes available, unless the stream ends first; false when none are.
   bool fill(std::size_t wanted);
+  // Up to `size` more bytes of the source into `to`; their count, 0 at its end.
+  std::size_t read_more(char* to, std::size_t size);
 
   LineSource source_;
   std::unique_ptr<char[]> block_;
   std::size_t begin_ = 0, end_ = 0;  // the bytes read from the stream but not yet taken
   bool at_end_ = false;
 };
+
+// Line `number` of `source` (1 for the first, counted without wrapping) exactly as the reader
+// reads it: up to its first zero byte, at most 4135 characters, a Ctrl-Z ending the text, without
+// its line end; empty past the last line. Reads the source from where it stands, and echoes
+// nothing.
+std::string line_as_read(LineSource source, std::uint32_t number);  // throws std::bad_alloc
 
 // A name token of a variable ("[name]") or a device ("\"name\""): what closes it, its longest
 // length, and the status of each fault.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "base/status.h"
+#include "database/byte_sink.h"
 
 namespace kvr {
 
@@ -64,11 +65,11 @@ class ByteReader {
   std::size_t at_ = 0, end_ = 0;
 };
 
-// Writes to a stream through a buffer. The first write the stream refuses makes every later one
-// a no-op, and flush() then returns -136.
+// Writes to a sink through a buffer. The first write the sink refuses makes every later one a
+// no-op, and flush() then returns -136.
 class ByteWriter {
  public:
-  explicit ByteWriter(std::FILE* stream) : stream_(stream), buffer_(new char[kBufferBytes]) {}
+  explicit ByteWriter(ByteSink& sink) : sink_(sink), buffer_(new char[kBufferBytes]) {}
 
   void word(std::uint32_t value) {
     if (used_ + 4 > kBufferBytes) flush();
@@ -81,8 +82,8 @@ class ByteWriter {
   void bytes(const char* data, std::size_t size) {
     if (used_ + size > kBufferBytes) {
       flush();
-      if (size > kBufferBytes / 2) {  // large runs go to the stream directly
-        failed_ = failed_ || std::fwrite(data, 1, size, stream_) != size;
+      if (size > kBufferBytes / 2) {  // large runs go to the sink directly
+        failed_ = failed_ || !sink_.write(data, size);
         return;
       }
     }
@@ -90,14 +91,14 @@ class ByteWriter {
     used_ += size;
   }
   Status flush() {
-    if (!failed_ && used_ > 0) failed_ = std::fwrite(buffer_.get(), 1, used_, stream_) != used_;
+    if (!failed_ && used_ > 0) failed_ = !sink_.write(buffer_.get(), used_);
     used_ = 0;
     return failed_ ? kStatusWriteFailed : kStatusOk;
   }
 
  private:
   static constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
-  std::FILE* stream_;
+  ByteSink& sink_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;

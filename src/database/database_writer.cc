@@ -81,23 +81,17 @@ Status write_control_and_high_level(const BoardModel& model, ByteWriter& out, bo
   return out.flush();
 }
 
-Status seek_to(std::FILE* stream, long offset) {
-  return std::fseek(stream, offset, SEEK_SET) == 0 ? kStatusOk : kStatusWriteFailed;
-}
-
 }  // namespace
 
-Status write_board_database(const BoardModel& model, std::FILE* stream, std::uint8_t version) {
+Status write_board_database(const BoardModel& model, ByteSink& sink, std::uint8_t version) {
   const bool v2 = version == 2;
   std::uint32_t s1 = 0;
   std::uint32_t s2 = 0;
   try {
-    ByteWriter out(stream);
+    ByteWriter out(sink);
     // A label that cannot be written means the output is not usable at all; it is reported as
     // the read-side failure code, unlike every later write.
-    if (v2 && std::fwrite(kDatabaseLabel, 1, kLabelLength, stream) != kLabelLength) {
-      return kStatusReadFailed;
-    }
+    if (v2 && !sink.write(kDatabaseLabel, kLabelLength)) return kStatusReadFailed;
     Status status = v2 ? write_variable_section(model, out, s1) : kStatusOk;
     if (status == kStatusOk) status = write_control_and_high_level(model, out, v2, s2);
     if (status != kStatusOk) return status;
@@ -106,23 +100,22 @@ Status write_board_database(const BoardModel& model, std::FILE* stream, std::uin
   }
   // The exact S2 and the version tag, known only now, are written last: a file cut short by a
   // failure never carries a valid tag.
-  Status status = kStatusOk;
-  if (v2) {
-    status = seek_to(stream, static_cast<long>(kLabelLength + s1));
-    if (status == kStatusOk) {
-      const unsigned char word[4] = {static_cast<unsigned char>(s2),
-                                     static_cast<unsigned char>(s2 >> 8),
-                                     static_cast<unsigned char>(s2 >> 16), 0};
-      if (std::fwrite(word, 1, 4, stream) != 4) status = kStatusWriteFailed;
-    }
-  }
-  if (status == kStatusOk) {
-    status = seek_to(stream, (v2 ? static_cast<long>(kLabelLength) : 0) + kTagShift / 8);
-  }
-  if (status == kStatusOk && std::fputc(version, stream) == EOF) status = kStatusWriteFailed;
-  // Rewinding flushes the tag byte; a flush that fails there is a failed write like any other.
-  if (status == kStatusOk) status = seek_to(stream, 0);
-  return status;
+  const auto patch = [&](std::uint64_t offset, const char* bytes, std::size_t size) {
+    return sink.seek(offset) && sink.write(bytes, size);
+  };
+  const char s2_bytes[3] = {static_cast<char>(s2), static_cast<char>(s2 >> 8),
+                            static_cast<char>(s2 >> 16)};
+  const char tag = static_cast<char>(version);
+  const bool patched = (!v2 || patch(kLabelLength + s1, s2_bytes, 3)) &&
+                       patch((v2 ? kLabelLength : 0) + kTagShift / 8, &tag, 1) && sink.seek(0);
+  return patched ? kStatusOk : kStatusWriteFailed;
+}
+
+Status write_board_database(const BoardModel& model, std::FILE* stream, std::uint8_t version) {
+  // Going back to the start flushes the stream: a flush that fails is a failed write like any
+  // other.
+  FileSink sink(stream);
+  return write_board_database(model, sink, version);
 }
 
 }  // namespace kvr

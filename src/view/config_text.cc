@@ -1,6 +1,5 @@
 #include "view/config_text.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <unordered_set>
@@ -8,6 +7,7 @@
 #include "base/ascii.h"
 #include "config/board_config_parser.h"
 #include "config/config_variables.h"
+#include "database/byte_sink.h"
 #include "database/database_writer.h"
 #include "view/class_ids.h"
 #include "view/database_compare.h"
@@ -95,9 +95,18 @@ bool check_names(const StoredBoard& board, std::string& refusal) {
   return true;
 }
 
-std::string header(const StoredBoard& board, const std::string& source) {
-  std::string name = source;
+// The database's name as the header shows it: printable, and short enough for any line limit (a
+// long path keeps its end, where the file's own name is).
+std::string shown_name(const std::string& source) {
+  constexpr std::size_t kLongest = 200;
+  std::string name =
+      source.size() <= kLongest ? source : "..." + source.substr(source.size() - kLongest + 3);
   for (char& c : name) c = c >= ' ' && c <= '~' ? c : '?';
+  return name;
+}
+
+std::string header(const StoredBoard& board, const std::string& source) {
+  const std::string name = shown_name(source);
   const std::string version = std::to_string(board.version);
   return std::string(board.version == 2 ? ";CFG-2.0\n" : "") +
          "; A board configuration made by kvrview from the version " + version +
@@ -162,33 +171,25 @@ bool write_devices(const StoredBoard& board, const std::vector<std::string>& cla
   return true;
 }
 
-// Compiles `text` as kvrbuild -g does, into `bytes`.
+// Compiles `text` as kvrbuild -g does, into `bytes`, in memory.
 bool compile(const std::string& text, std::uint8_t version, std::string& bytes,
              std::string& refusal) {
-  std::FILE* input = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-  std::FILE* output = std::tmpfile();
   BoardModel model;
   ParseStop stop;
-  Status status = input != nullptr && output != nullptr ? kStatusOk : kStatusNoMemory;
-  if (status == kStatusOk) {
-    status =
-        parse_board_config(model, LineSource{input, 0, nullptr}, nullptr, nullptr, version, &stop);
-    if (status != kStatusOk) {
-      refusal = "the text made from it does not compile: line " + std::to_string(stop.line) +
-                ", column " + std::to_string(stop.column) + ": " + status_title(status);
-    }
+  Status status = parse_board_config(model, LineSource{nullptr, 0, nullptr, text}, nullptr, nullptr,
+                                     version, &stop);
+  if (status != kStatusOk) {
+    refusal = "the text made from it does not compile: line " + std::to_string(stop.line) +
+              ", column " + std::to_string(stop.column) + ": " + status_title(status);
+    return false;
   }
-  if (status == kStatusOk) status = write_board_database(model, output, version);
-  if (status == kStatusOk) {
-    char block[1 << 16];
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, output)) > 0;)
-      bytes.append(block, got);
-  } else if (refusal.empty()) {
+  MemorySink sink(bytes);
+  status = write_board_database(model, sink, version);
+  if (status != kStatusOk) {
     refusal = "the text made from it cannot be compiled here: " + status_title(status);
+    return false;
   }
-  if (input != nullptr) std::fclose(input);
-  if (output != nullptr) std::fclose(output);
-  return status == kStatusOk;
+  return true;
 }
 
 bool make_text(std::string_view bytes, const StoredBoard& board, const std::string& source,

@@ -15,6 +15,7 @@
 
 #include "base/file_open.h"
 #include "database/board_model.h"
+#include "database/byte_sink.h"
 #include "scanlib/scan_library.h"
 
 namespace kvr::testing {
@@ -113,14 +114,16 @@ class FakeLibrary final : public ScanLibrary {
 void arm_allocation_failure(std::size_t allowed);
 bool disarm_allocation_failure();
 
-// An unbuffered in-memory output stream whose byte writes fail from the given 0-based one on,
-// and whose seeks fail from the given one on; `bytes` holds what was written.
-struct FailingStream {
-  std::size_t failing_write = ~std::size_t{0}, failing_seek = ~std::size_t{0};
+// A database sink in memory whose bytes fail from the given 0-based one on (the bytes before it in
+// the same write are taken), and whose seeks fail from the given one on; `bytes` holds what was
+// written.
+struct FailingSink final : ByteSink {
+  std::size_t failing_byte = ~std::size_t{0}, failing_seek = ~std::size_t{0};
   std::string bytes;
-  std::size_t position = 0, writes = 0, seeks = 0;
-  UniqueFile open();        // this must outlive the stream
-  static bool available();  // only where the C library lets a program make its own streams
+  std::size_t position = 0, written = 0, seeks = 0;
+  FailingSink(std::size_t byte, std::size_t seek) : failing_byte(byte), failing_seek(seek) {}
+  bool write(const char* data, std::size_t size) override;
+  bool seek(std::uint64_t offset) override;
 };
 
 // A random board of either version in a random layout, with what the parser must give for it:
