@@ -1,11 +1,24 @@
 #include "base/file_open.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <system_error>
 #include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "base/ascii.h"
 
@@ -41,24 +54,6 @@ std::string find_entry_nocase(const std::string& directory, const std::string& c
     if (best.empty() || best > entry) best = entry;
   }
   return best;
-}
-
-// Copies what `stream` still holds into a temporary file, closes `stream` and returns the copy at
-// its start; null when that fails.
-std::FILE* spooled(std::FILE* stream) {
-  std::FILE* copy = std::tmpfile();
-  char block[1 << 16];
-  bool copied = copy != nullptr;
-  for (std::size_t got; copied && (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
-    copied = std::fwrite(block, 1, got, copy) == got;
-  }
-  std::fclose(stream);
-  if (!copied) {
-    if (copy != nullptr) std::fclose(copy);
-    return nullptr;
-  }
-  std::rewind(copy);
-  return copy;
 }
 
 std::string resolve(const std::string& name, PathUse use) {
@@ -107,46 +102,235 @@ std::string resolve(const std::string& name, PathUse use) {
   return resolved;
 }
 
+OpenedFile failure(std::string path, int error, std::string reason = "") {
+  OpenedFile opened;
+  opened.path = std::move(path);
+  opened.error = error;
+  opened.reason = std::move(reason);
+  return opened;
+}
+
+std::string system_words(int error) {
+  return error != 0 ? std::strerror(error) : "the system gave no reason";
+}
+
+// "4 GiB", or the number of bytes when it is no whole number of GiB.
+std::string size_words(std::uint64_t bytes) {
+  constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+  if (bytes % kGiB == 0) return std::to_string(bytes / kGiB) + " GiB";
+  return std::to_string(bytes) + " bytes";
+}
+
+std::string temporary_folder() {
+#if defined(_WIN32)
+  for (const char* variable : {"TMP", "TEMP"}) {
+    if (const char* folder = std::getenv(variable); folder != nullptr && *folder != '\0') {
+      return folder;
+    }
+  }
+  return ".";
+#else
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+#endif
+}
+
+// A new file in `folder` that no name leads to once it is closed: on POSIX systems its name is
+// removed at once, on Windows when it is closed. Null with errno set when none can be made.
+std::FILE* unnamed_temporary(const std::string& folder) {
+#if defined(_WIN32)
+  const auto seed =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = folder + "\\kvrcopy-" + std::to_string(_getpid()) + "-" +
+                             std::to_string(seed + attempt) + ".tmp";
+    const int fd =
+        _open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | _O_TEMPORARY | _O_NOINHERIT,
+              _S_IREAD | _S_IWRITE);
+    if (fd >= 0) return _fdopen(fd, "w+b");
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
+#else
+  std::string name = folder + "/kvrcopy-XXXXXX";
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return nullptr;
+  unlink(name.c_str());
+  std::FILE* file = fdopen(fd, "w+b");
+  if (file == nullptr) close(fd);
+  return file;
+#endif
+}
+
+bool is_regular(std::FILE* file, bool& directory) {
+  struct stat status {};
+  if (fstat(fileno(file), &status) != 0) return true;  // nothing to tell: read it as a file
+  directory = S_ISDIR(status.st_mode);
+  return S_ISREG(status.st_mode);
+}
+
+OpenedFile open_for_reading(const std::string& path, const char* mode) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), mode);
+  if (file == nullptr) return failure(path, errno);
+  bool directory = false;
+  if (is_regular(file, directory)) {
+    OpenedFile opened;
+    opened.stream = file;
+    opened.path = path;
+    return opened;
+  }
+  if (directory) {  // a folder opens for reading on POSIX systems, but it is no file
+    std::fclose(file);
+    return failure(path, EISDIR);
+  }
+  // A pipe or a device cannot go back to its start, as recognising a file's kind needs: what it
+  // holds is read once into a copy, which is read in its place.
+  OpenedFile copy = copy_to_temporary(file, kLargestCopy);
+  copy.path = path;
+  return copy;
+}
+
+// Learns whether the file exists by asking the system to create it only when it does not, so that
+// `created` is true exactly when this open made the file.
+OpenedFile open_for_writing(const std::string& path, const char* mode) {
+  const bool append = mode[0] == 'a';
+#if defined(_WIN32)
+  const int access = _O_WRONLY | (std::strchr(mode, 'b') != nullptr ? _O_BINARY : _O_TEXT) |
+                     (append ? _O_APPEND : 0) | _O_NOINHERIT;
+  int fd = _open(path.c_str(), access | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE);
+  const bool created = fd >= 0;
+  if (fd < 0 && errno == EEXIST) fd = _open(path.c_str(), access | (append ? 0 : _O_TRUNC));
+  std::FILE* file = fd >= 0 ? _fdopen(fd, mode) : nullptr;
+  if (fd >= 0 && file == nullptr) _close(fd);
+#else
+  const int access = O_WRONLY | O_CLOEXEC | (append ? O_APPEND : 0);
+  int fd = ::open(path.c_str(), access | O_CREAT | O_EXCL, 0666);
+  const bool created = fd >= 0;
+  if (fd < 0 && errno == EEXIST) {
+    fd = ::open(path.c_str(), access | (append ? 0 : O_TRUNC));
+    // A link that leads nowhere: writing through it makes its target, which is not this path.
+    if (fd < 0 && errno == ENOENT) fd = ::open(path.c_str(), access | O_CREAT, 0666);
+  }
+  std::FILE* file = fd >= 0 ? fdopen(fd, mode) : nullptr;
+  if (fd >= 0 && file == nullptr) close(fd);
+#endif
+  if (file == nullptr) return failure(path, errno);
+  OpenedFile opened;
+  opened.stream = file;
+  opened.path = path;
+  opened.created = created;
+  return opened;
+}
+
+// The path made absolute and rid of links, dots and doubled separators as far as it exists; empty
+// when the system cannot tell (the current folder is gone, say): no other name reaches that path.
+fs::path absolute_path(const std::string& path) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  if (error) return {};
+  fs::path canonical = fs::weakly_canonical(absolute, error);
+  return error ? fs::path() : canonical;
+}
+
 }  // namespace
 
 std::string resolve_host_path(const std::string& name, PathUse use) {
   return resolve(name, use);
 }
 
-std::FILE* open_file(const std::string& name, const char* mode) {
+OpenedFile open_file(const std::string& name, const char* mode) {
   try {
-    const PathUse use = mode[0] == 'r' ? PathUse::kReading : PathUse::kWriting;
-    const std::string path = resolve(name, use);
-    std::FILE* file = std::fopen(path.c_str(), mode);
-    if (file == nullptr) return nullptr;
-    // A folder opens for reading on POSIX systems, but it is no file: refuse it.
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (fs::is_directory(status)) {
-      std::fclose(file);
-      errno = EISDIR;
-      return nullptr;
-    }
-    // A pipe or a device cannot go back to its start, as recognising a file's kind needs: what it
-    // holds is read once into a temporary file, which is read in its place.
-    if (mode[0] == 'r' && !error && !fs::is_regular_file(status)) return spooled(file);
-    return file;
+    if (mode[0] == 'r') return open_for_reading(resolve(name, PathUse::kReading), mode);
+    return open_for_writing(resolve(name, PathUse::kWriting), mode);
   } catch (const std::bad_alloc&) {
     // Without the memory to look the name up, the name as it stands is all there is: a memory
     // shortage must not read as a missing file.
-    return std::fopen(name.c_str(), mode);
+    OpenedFile opened;
+    opened.stream = std::fopen(name.c_str(), mode);
+    opened.error = errno;
+    return opened;
   }
+}
+
+OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit) {
+  const std::string folder = temporary_folder();
+  std::FILE* copy = unnamed_temporary(folder);
+  const std::string where = " in the temporary folder `" + folder + "'";
+  if (copy == nullptr) {
+    const int error = errno;
+    std::fclose(stream);
+    return failure(
+        "", error,
+        "no copy of this pipe or device could be made" + where + ": " + system_words(error));
+  }
+  std::string reason;
+  int error = 0;
+  char block[1 << 16];
+  std::uint64_t total = 0;
+  for (std::size_t got; reason.empty() && (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
+    total += got;
+    if (total > limit) {
+      reason = "this pipe or device brought more than " + size_words(limit) +
+               ", more than any board file holds";
+    } else if (errno = 0; std::fwrite(block, 1, got, copy) != got) {
+      error = errno;
+    }
+    if (error != 0) reason = "the copy of this pipe or device could not be written" + where;
+  }
+  if (reason.empty() && std::ferror(stream)) {
+    error = errno;
+    reason = "this pipe or device could not be read";
+  }
+  if (reason.empty() && (errno = 0, std::fflush(copy) != 0)) {
+    error = errno;
+    reason = "the copy of this pipe or device could not be written" + where;
+  }
+  std::fclose(stream);
+  if (!reason.empty()) {
+    std::fclose(copy);  // which removes it
+    if (error != 0) reason += ": " + system_words(error);
+    return failure("", error, reason);
+  }
+  std::rewind(copy);
+  OpenedFile opened;
+  opened.stream = copy;
+  return opened;
 }
 
 int close_file(std::FILE* file) {
   return std::fclose(file);
 }
 
+bool write_whole_file(const std::string& name, const std::string& bytes, std::string& reason) {
+  const OpenedFile file = open_file(name, "wb");
+  if (file.stream == nullptr) {
+    reason = file.reason.empty() ? system_words(file.error) : file.reason;
+    return false;
+  }
+  errno = 0;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.stream) == bytes.size() &&
+                 std::fflush(file.stream) == 0;
+  int error = errno;
+  if (std::fclose(file.stream) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written) return true;
+  reason = system_words(error);
+  // Only what this write made goes again; a path that was there before is not this run's to take.
+  std::error_code ignored;
+  if (file.created && fs::is_regular_file(fs::symlink_status(file.path, ignored))) {
+    std::remove(file.path.c_str());
+  }
+  return false;
+}
+
 bool same_existing_file(const std::string& input, const std::string& output) {
   try {
     std::error_code error;
-    return std::filesystem::equivalent(resolve(input, PathUse::kReading),
-                                       resolve(output, PathUse::kWriting), error);
+    return fs::equivalent(resolve(input, PathUse::kReading), resolve(output, PathUse::kWriting),
+                          error);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -155,12 +339,19 @@ bool same_existing_file(const std::string& input, const std::string& output) {
 bool same_file(const std::string& read, const std::string& written) {
   if (same_existing_file(read, written)) return true;
   try {
-    namespace fs = std::filesystem;
+    const fs::path a = absolute_path(resolve(read, PathUse::kReading));
+    return !a.empty() && a == absolute_path(resolve(written, PathUse::kWriting));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool is_special_file(const std::string& name) {
+  try {
     std::error_code error;
-    const fs::path a = fs::weakly_canonical(fs::absolute(resolve(read, PathUse::kReading)), error);
-    const fs::path b =
-        fs::weakly_canonical(fs::absolute(resolve(written, PathUse::kWriting)), error);
-    return !error && a == b;
+    const fs::file_status status = fs::status(resolve(name, PathUse::kReading), error);
+    return !error && fs::exists(status) && !fs::is_regular_file(status) &&
+           !fs::is_directory(status);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -6,9 +6,13 @@
 //   find it (file names from the command line arrive lower-cased). A file opened for reading is
 //   found this way; a file opened for writing or appending is looked for in its folder found this
 //   way, but under exactly its own name, so that a write never lands on a file whose name differs.
+//
+// Nothing here throws: a path the system cannot look at (a current folder that no longer exists,
+// say) is a file that does not open.
 #ifndef KVR_BASE_FILE_OPEN_H_
 #define KVR_BASE_FILE_OPEN_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -16,17 +20,46 @@ namespace kvr {
 
 enum class PathUse { kReading, kWriting };
 
+// The most a pipe or a device may bring: far more than any board file holds, and a bound on what
+// a copy of an endless device (/dev/zero) takes from the temporary folder.
+inline constexpr std::uint64_t kLargestCopy = std::uint64_t{4} << 30;  // 4 GiB
+
 // The host path that `name` denotes, after the two rules above. A component that matches nothing
 // is kept as written.
 std::string resolve_host_path(const std::string& name, PathUse use);
 
-// fopen() on the resolved path (resolved for reading when `mode` begins with 'r'). Returns null
-// when the file cannot be opened, or names a folder; never throws. A pipe or a device opened for
-// reading comes back as a temporary copy of what it held, which can go back to its start.
-std::FILE* open_file(const std::string& name, const char* mode);
+// A file opened by name, or why it was not.
+struct OpenedFile {
+  std::FILE* stream = nullptr;
+  std::string path;  // the host path tried
+  int error = 0;     // when `stream` is null: the system's error number, where it gave one
+  // Opened for writing or appending: the file did not exist before, so this run made it.
+  bool created = false;
+  // When `stream` is null and the reason is not the usual one (the file does not exist, cannot be
+  // read or written, or is a folder): what went wrong instead, as a sentence without its final
+  // full stop, such as "this pipe or device brought more than 4 GiB, more than any board file
+  // holds".
+  std::string reason;
+};
+
+// fopen() on the resolved path (resolved for reading when `mode` begins with 'r'). A folder does
+// not open. A pipe or a device opened for reading comes back as a copy of what it held, made in
+// the temporary folder (TMPDIR, else /tmp), which can go back to its start; the copy is removed
+// when it is closed, or at once when it cannot be made whole.
+OpenedFile open_file(const std::string& name, const char* mode);
+
+// Copies what `stream` still holds, at most `limit` bytes, into an unnamed file of the temporary
+// folder, and closes `stream`. The copy comes back at its start, or null with the reason.
+OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit);
 
 // fclose(), as a function the commands can be handed.
 int close_file(std::FILE* file);
+
+// Writes `bytes` as the whole of the file `name` (created, or truncated when it exists). When the
+// write fails, a regular file that this call created is removed again; any other path (a file that
+// was there before, a device, a link) is left as it stands. False with the reason (the system's
+// own words) when any byte, the flush or the close fails.
+bool write_whole_file(const std::string& name, const std::string& bytes, std::string& reason);
 
 // True when `input`, resolved for reading, and `output`, resolved for writing, are one existing
 // file, whatever their names.
@@ -36,10 +69,14 @@ bool same_existing_file(const std::string& input, const std::string& output);
 // existing file, or, where either is missing, one path.
 bool same_file(const std::string& read, const std::string& written);
 
+// True when `name` exists and is neither a regular file nor a folder: a pipe, a device or a
+// socket, which can be read only once.
+bool is_special_file(const std::string& name);
+
 // How the commands open and close their files. Tests put fakes in place of either, for example a
 // close that fails.
 struct FileAccess {
-  std::FILE* (*open)(const std::string& name, const char* mode) = open_file;
+  OpenedFile (*open)(const std::string& name, const char* mode) = open_file;
   int (*close)(std::FILE* file) = close_file;
 };
 

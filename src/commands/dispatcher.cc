@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/ascii.h"
 #include "base/console.h"
 #include "config/board_config_parser.h"
 #include "database/database_analyser.h"
@@ -59,16 +60,20 @@ struct Streams {
 // Opens `name`; on failure says which file failed and why, and returns null.
 std::FILE* open_or_report(const Streams& streams, const std::string& name, const char* mode,
                           bool database, std::FILE* out) {
-  std::FILE* stream = streams.files.open(name, mode);
-  if (stream == nullptr) {
+  const OpenedFile opened = streams.files.open(name, mode);
+  if (opened.stream == nullptr) {
+    std::string why = mode[0] == 'w' ? "The file was not found or lacked write permission."
+                                     : "The file was not found or lacked read permission.";
+    if (!opened.reason.empty()) {  // a pipe or a device that could not be copied, say
+      why = opened.reason + ".";
+      why[0] = to_upper(why[0]);
+    }
     std::fprintf(out, "%s\n%s `%s'.\n%s\n",
                  database ? "An error occurred when opening the database file."
                           : "An error occurred when opening the configure file.",
-                 database ? kDatabaseFileLabel : kConfigFileLabel, name.c_str(),
-                 mode[0] == 'w' ? "The file was not found or lacked write permission."
-                                : "The file was not found or lacked read permission.");
+                 database ? kDatabaseFileLabel : kConfigFileLabel, name.c_str(), why.c_str());
   }
-  return stream;
+  return opened.stream;
 }
 
 // The message that turns an input away from the command, or null when the command can use it;

@@ -85,7 +85,8 @@ Status BuiltinScanLibrary::SMG_OsInform(ControllerRecord& controller) {
   if (known && version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
     const DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
     controller.result = major == 4 ? 5 : major == 5 && minor == 0 ? 6 : major == 5 ? 8 : 0;
-    if (controller.result != 0) copy_text(version.szCSDVersion, controller.text, controller.capacity);
+    if (controller.result != 0)
+      copy_text(version.szCSDVersion, controller.text, controller.capacity);
   }
 #endif
   return kStatusOk;
@@ -122,7 +123,7 @@ Status BuiltinScanLibrary::SMG_ErrorInform(ErrorRecord& error, ControllerRecord&
 
 Status BuiltinScanLibrary::SMG_LoadBoardData(const char* file_name, std::uint32_t /*mode*/,
                                              BoardDataHandle* handle, std::uint32_t* /*aux*/) {
-  std::unique_ptr<std::FILE, FileCloser> file(open_file(file_name, "r"));
+  std::unique_ptr<std::FILE, FileCloser> file(open_file(file_name, "r").stream);
   if (!file) return kStatusUnexpectedEnd;
   // The handle is plain C memory, so that a caller that finds it still set after a failed call
   // may release it with free().

@@ -5,30 +5,12 @@
 #include "config/class_table.h"
 #include "database/device_walk.h"
 #include "database/file_kind.h"
+#include "database/format.h"
 #include "view/class_ids.h"
 #include "view/diagnostics.h"
 
 namespace kvr {
 namespace {
-
-// Line `number` of the stream (1 for the first) as the parser reads it: without its line end,
-// and up to a zero byte.
-std::string line_of(std::FILE* stream, std::uint32_t number) {
-  std::rewind(stream);
-  std::string line;
-  std::uint32_t at = 1;
-  for (int c = std::fgetc(stream); c != EOF && at <= number; c = std::fgetc(stream)) {
-    if (c == '\n') {
-      ++at;
-    } else if (at == number) {
-      line += static_cast<char>(c);
-    }
-  }
-  std::rewind(stream);
-  if (const std::size_t zero = line.find('\0'); zero != std::string::npos) line.resize(zero);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
 
 void take_model(const BoardModel& model, std::uint8_t version, LoadedBoard& loaded) {
   StoredBoard& board = loaded.board;
@@ -50,16 +32,29 @@ void take_model(const BoardModel& model, std::uint8_t version, LoadedBoard& load
 }  // namespace
 
 bool open_input(const std::string& name, InputFile& input, std::string& problem) {
-  input.stream = open_file(name, "rb");
+  const OpenedFile file = open_file(name, "rb");
+  input.stream = file.stream;
   if (input.stream == nullptr) {
     problem =
-        "kvrview: cannot open `" + name + "': the file was not found or lacked read permission\n";
+        "kvrview: cannot open `" + name + "': " +
+        (file.reason.empty() ? "the file was not found or lacked read permission" : file.reason) +
+        "\n";
     return false;
   }
   const Status status = recognise_file_kind(input.stream, &input.kind, &input.version);
   if (status == kStatusOk) return true;
-  problem = file_diagnostic(
-      name, "not recognised as a board configuration file or a board database", status);
+  constexpr const char* kWhat = "not recognised as a board configuration file or a board database";
+  const std::size_t size = contents(input.stream).size();
+  if (size < format::kLabelLength) {
+    // Too short for a label, or for a version 1 database's size word: kvrbuild turns it away
+    // unread, whatever it holds.
+    problem = name + ": error: " + kWhat + ": it holds " + std::to_string(size) +
+              (size == 1 ? " byte" : " bytes") +
+              ", and a board file is recognised by its first 8 (a version 2 file begins with "
+              "the label `;CFG-2.0' or `;DAT-2.0')\n";
+    return false;
+  }
+  problem = file_diagnostic(name, kWhat, status);
   return false;
 }
 
@@ -87,7 +82,8 @@ bool parse_config(const std::string& name, const InputFile& input, LoadedBoard& 
   const Status status = parse_board_config(model, source, nullptr, nullptr, input.version, &stop);
   if (status != kStatusOk) {
     problem = config_diagnostic(name, stop.line, stop.column, status,
-                                line_of(input.stream, stop.full_line));
+                                line_as_read(LineSource{input.stream}, stop.full_line));
+    std::rewind(input.stream);
     return false;
   }
   loaded.file_name = name;

@@ -70,25 +70,20 @@ bool make(const ViewRequest& request, std::string& result, std::string& problem)
   return made;
 }
 
-// Writes `result` to the output file, or to `out` without one. A file that cannot be written
-// whole is removed.
+// Writes `result` to the output file, or to `out` without one (--check makes nothing to write). A
+// file that cannot be written whole is removed when this run made it, and left as it stands
+// otherwise.
 bool deliver(const ViewRequest& request, const std::string& result, std::FILE* out,
              std::string& problem) {
-  if (request.mode == ViewMode::kCheck) return true;
   if (request.output.empty()) {
     problem = "kvrview: cannot write standard output\n";
     return std::fwrite(result.data(), 1, result.size(), out) == result.size() &&
            std::fflush(out) == 0;
   }
-  std::FILE* file = open_file(request.output, "wb");
-  bool written = file != nullptr;
-  if (file != nullptr) {
-    written = std::fwrite(result.data(), 1, result.size(), file) == result.size();
-    written = close_file(file) == 0 && written;
-    if (!written) std::remove(resolve_host_path(request.output, PathUse::kWriting).c_str());
-  }
-  if (!written) problem = "kvrview: cannot write `" + request.output + "'\n";
-  return written;
+  std::string reason;
+  if (write_whole_file(request.output, result, reason)) return true;
+  problem = "kvrview: cannot write `" + request.output + "': " + reason + "\n";
+  return false;
 }
 
 }  // namespace
