@@ -6,58 +6,66 @@ namespace kvr {
 
 namespace {
 
-void report_failure(const std::string& file_name, std::FILE* out) {
-  std::fprintf(out, "%s\n%s `%s'.\n%s\n", "An error occurred when opening the redirection file.",
-               "The redirection file is named:", file_name.c_str(), "The lacked write permission.");
+constexpr const char* kOpenFailed = "An error occurred when opening the redirection file.";
+constexpr const char* kNamed = "The redirection file is named:";
+
+void report_failure(const std::string& file_name, const char* why, std::FILE* out) {
+  std::fprintf(out, "%s\n%s `%s'.\n%s\n", kOpenFailed, kNamed, file_name.c_str(), why);
 }
 
 }  // namespace
 
-std::uint16_t redirect_output(std::uint16_t redirect, const std::string& file_name,
-                              std::FILE** out) {
+std::uint16_t redirect_output(std::uint16_t redirect, const std::string& file_name, std::FILE** out,
+                              RedirectionFile& opened) {
   if (redirect == 0 || file_name.empty()) return 0;
   std::fflush(*out);
-  std::FILE* file = open_file(file_name, "a");
-  if (file == nullptr) {
-    report_failure(file_name, *out);
+  const OpenedFile file = open_file(file_name, "a");
+  if (file.stream == nullptr) {
+    report_failure(file_name, "The lacked write permission.", *out);
     return 1;
   }
-  *out = file;
+  opened = {file.stream, file_name, file.path, file.created};
+  *out = file.stream;
   return 0;
 }
 
-bool redirection_clashes(const RunSettings& settings, std::FILE* out) {
-  const std::string& log = settings.redirect_file_name;
-  if (settings.redirect == 0 || log.empty()) return false;
+bool redirection_clashes(const RunSettings& settings, const std::string& log, std::FILE* out) {
+  if (log.empty()) return false;
   const bool command = settings.generate != 0 || settings.parse != 0 || settings.analyse != 0;
   const bool clash =
       (command && settings.input_name && same_file(*settings.input_name, log)) ||
       (settings.generate != 0 && settings.output_name && same_file(*settings.output_name, log)) ||
       (settings.extra_options != 0 && same_file(settings.config_file_name, log));
-  if (clash) report_failure(log, out);
+  if (clash) report_failure(log, "The file is one that this run reads or writes.", out);
   return clash;
 }
 
 std::uint16_t check_board_file(const std::string& file_name, std::uint16_t config_file_given,
                                std::FILE* out) {
-  if (std::FILE* file = open_file(file_name, "r")) {
-    std::fclose(file);
-    return 1;
+  const bool special = is_special_file(file_name);
+  if (!special) {
+    if (std::FILE* file = open_file(file_name, "r").stream) {
+      std::fclose(file);
+      return 1;
+    }
   }
+  const char* why = special ? "is a pipe, a device or a socket, which this\n"
+                              "utility cannot read: it reads the file twice."
+                            : "was not found or lacked read permission.";
   std::fputs("\n", out);
   if (config_file_given != 0) {
     std::fprintf(out,
                  "The `-f' option was used, but the board configuration\n"
-                 "file was not found or lacked read permission.\n"
+                 "file %s\n"
                  "Its name was: `%s'.\n",
-                 file_name.c_str());
+                 why, file_name.c_str());
   } else {
     std::fprintf(out,
                  "This utility requires the use of a `-f' option to select\n"
                  "a board configuration file.  The default was selected\n"
                  "since the `-f' option is missing.  That file named\n"
-                 "`%s' was not found or lacked read permission.\n",
-                 file_name.c_str());
+                 "`%s' %s\n",
+                 file_name.c_str(), why);
   }
   std::fputs("\n", out);
   std::fputs(

@@ -1,6 +1,9 @@
 #include "frontend/run_sequence.h"
 
+#include <cerrno>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "base/console.h"
 #include "commands/dispatcher.h"
@@ -16,6 +19,8 @@ namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
+// Within the run only: refused because the redirection file is one the run uses (exit status 1).
+constexpr int kExitRefusedLog = -1;
 
 int abort_run(ScanLibrary& library, Status status, std::FILE* out) {
   print_section_banner(out, "%s", kAbortTitle);
@@ -42,14 +47,15 @@ CommandRequest command_request(const RunSettings& settings) {
 }
 
 int run_stages(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
-               std::FILE*& out, std::FILE* errors, RunSettings& settings) {
+               std::FILE*& out, std::FILE* errors, RunSettings& settings, RedirectionFile& log) {
   std::FILE* const console = out;
   if (check_library_version(library, kProgramName, kProgramVersion, out) == 0) {
     return kExitFailure;
   }
   if (parse_command_line(settings, count, words, errors, out) != 0) return kExitFailure;
-  if (redirection_clashes(settings, out) ||
-      redirect_output(settings.redirect, settings.redirect_file_name, &out) != 0) {
+  const std::string log_name = settings.redirect != 0 ? settings.redirect_file_name : "";
+  if (redirection_clashes(settings, log_name, out) ||
+      redirect_output(settings.redirect, settings.redirect_file_name, &out, log) != 0) {
     return kExitFailure;
   }
 
@@ -69,8 +75,9 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
     Status status = load_extra_options(library, settings, kExtraOptionsPrefix, tail, config_file,
                                        parse_command_line, errors, out);
     if (status != kStatusOk) return abort_run(library, status, out);
-    // The options of the variable may name the redirection file as the command's own.
-    if (out != console && redirection_clashes(settings, console)) return kExitFailure;
+    // The options of the variable may name, as the command's own, the file that standard output
+    // already goes to; a -o among them changes nothing, since the redirection is done.
+    if (redirection_clashes(settings, log.name, console)) return kExitRefusedLog;
   }
   if (Status status = report_operating_system(library, settings.verbose, out);
       status != kStatusOk) {
@@ -82,24 +89,42 @@ int run_stages(int count, const char* const* words, ScanLibrary& library, const 
   return kExitSuccess;
 }
 
+// Whether everything written to `out` (the console, or the redirection file `log`) arrived, once
+// it is flushed or closed; otherwise says so in one line on `errors`.
+bool output_arrived(std::FILE* out, const RedirectionFile& log, std::FILE* errors) {
+  const bool failed_before = std::ferror(out) != 0;
+  errno = 0;
+  const int ended = log.stream != nullptr ? std::fclose(out) : std::fflush(out);
+  const int error = errno;
+  if (ended == 0 && !failed_before) return true;
+  const std::string what = log.stream != nullptr ? "the redirection file `" + log.name + "'"
+                                                 : std::string("standard output");
+  std::fprintf(errors, "kvrbuild: %s could not be written%s%s\n", what.c_str(),
+               error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
+  return false;
+}
+
 }  // namespace
 
 int run_program(int count, const char* const* words, ScanLibrary& library, const FileAccess& files,
                 std::FILE* out, std::FILE* errors) {
-  std::FILE* console = out;
+  RedirectionFile log;
   int exit_status = kExitFailure;
   try {
     RunSettings settings;
-    exit_status = run_stages(count, words, library, files, out, errors, settings);
+    exit_status = run_stages(count, words, library, files, out, errors, settings, log);
   } catch (const std::bad_alloc&) {
     // Every stage reports its own allocation failures; this catches what the settings themselves
     // or a stage that forgot would let escape.
     exit_status = abort_run(library, kStatusNoMemory, out);
   }
-  if (out != console) {
-    std::fclose(out);  // the redirection file
-  } else {
-    std::fflush(out);
+  if (exit_status == kExitRefusedLog) {
+    // Refused after the redirection opened its file: a file this run made goes again.
+    std::fclose(out);
+    if (log.created) std::remove(log.path.c_str());
+    exit_status = kExitFailure;
+  } else if (!output_arrived(out, log, errors)) {
+    exit_status = kExitFailure;
   }
   std::fflush(errors);
   return exit_status;

@@ -66,9 +66,13 @@ std::string analyse(const std::string& name, bool brief = true) {
 }
 
 // Why -o refuses a file: it cannot be opened, or it is one the run uses.
-std::string refused(const std::string& log) {
+std::string refused(const std::string& log,
+                    const std::string& why = "The lacked write permission.") {
   return "An error occurred when opening the redirection file.\nThe redirection file is named: `" +
-         log + "'.\nThe lacked write permission.\n";
+         log + "'.\n" + why + "\n";
+}
+std::string clashes(const std::string& log) {
+  return refused(log, "The file is one that this run reads or writes.");
 }
 
 std::string open_failure(const std::string& file, const std::string& name,
@@ -259,11 +263,11 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-o", "-h"}, 0, lines(kBriefHelpLines)},
       {{"-o", "no/log", "-h"}, 1, refused("no/log.txt")},
       // Never onto a file the run reads or writes, whatever its name.
-      {{"-o", "good.cfg", "-p2", "./GOOD.CFG"}, 1, refused("good.cfg")},
-      {{"-o", "o.dat", "-g2", "good.cfg", "o.dat"}, 1, refused("o.dat")},
-      {{"-o", "good.cfg", "-g1", "good.cfg", "o.dat"}, 1, refused("good.cfg")},
-      {{"-o", "extra.cfg", "-e", "-f", "extra"}, 1, refused("extra.cfg")},
-      {{"-o", "log", "-elog", "-f", "extra"}, 1, refused("log.txt"), "", "log.txt", "old\n"},
+      {{"-o", "good.cfg", "-p2", "./GOOD.CFG"}, 1, clashes("good.cfg")},
+      {{"-o", "o.dat", "-g2", "good.cfg", "o.dat"}, 1, clashes("o.dat")},
+      {{"-o", "good.cfg", "-g1", "good.cfg", "o.dat"}, 1, clashes("good.cfg")},
+      {{"-o", "extra.cfg", "-e", "-f", "extra"}, 1, clashes("extra.cfg")},
+      {{"-o", "log", "-elog", "-f", "extra"}, 1, clashes("log.txt"), "", "log.txt", "old\n"},
       // The parse command.
       {{"-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},
       {{"-vp2", "GOOD.CFG"}, 0, "\n" + kSystem + parse("good.cfg", false) + kGoodEcho + kParsed},
