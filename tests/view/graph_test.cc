@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "support/harness.h"
+#include "view/svg_render.h"
 #include "view/view_program.h"
 
 namespace kvr {
@@ -78,6 +79,10 @@ TEST(GraphTest, TheExampleRendersAPictureThatNamesEveryDevice) {
   if (sandbox.read("err").find("no Graphviz library") != std::string::npos)
     GTEST_SKIP() << sandbox.read("err");
   ASSERT_EQ(status, 0) << sandbox.read("err");
+  // A graph Graphviz cannot read is no picture, and says so.
+  std::string svg_of_nothing, problem;
+  EXPECT_FALSE(render_svg("", svg_of_nothing, problem));
+  EXPECT_EQ(problem, "kvrview: Graphviz could not lay out or render the graph as SVG\n");
   const std::string svg = sandbox.read("b.svg");
   const testing::Parsed parsed = testing::parse_text(sandbox.read(board), 2);
   ASSERT_EQ(parsed.status, 0);

@@ -113,7 +113,8 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {with(v2, b.device_offsets[5] + 12, words({1})), 2, "its parent 1 and sub-path 2 place it"},
       {with(v2, 162, "\x01"), 2, "offset 0xA2 (the variables and their padding): the byte is 0x1"},
       {v2 + "x", 2, "offset 0x6F0 (bytes after the end of the database): kvrbuild writes"},
-      {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes"},
+      {apart, 2, "offset 0x10 (the second size word): the byte is 0x9C, where kvrbuild writes 0x5C, "
+                 "since it stores each run of like devices as one group"},
       {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
       {v2.substr(0, b.high_level_offset - 8), 2, "(a device record): Database file too short [-135]"},
   };  // clang-format on
@@ -130,26 +131,33 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
                          std::get<2>(cases[1]) + " upper case, which a board.cfg stores in lower " +
                          "case\n");
   EXPECT_FALSE(std::ifstream("out.cfg").good()) << "a refused database leaves no output file";
+  sandbox.write("cut.dat", std::get<0>(cases[0]));  // a damaged database, as kvrview reads it
+  EXPECT_EQ(kvrview({"cut.dat"}).err.substr(0, 70),
+            "cut.dat: error at offset 0x6E8 (a device name): Database file too shor");
   sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
   EXPECT_NE(kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"), std::string::npos);
 }
 
 TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
-  const std::tuple<std::string, int, int, Status> cases[] = {
-      // text, line, column, status
-      {";CFG-2.0\n\t\"a\"\tDBM \"b\"  QV740K42\n", 2, 15, -383},  // a tab is one column
-      {";CFG-2.0\n[v]   \n", 2, 7, -354},                         // just past the last line
-      {";CFG-2.0\n\"a\" DBM\n\"A\" DBM\n[x] 1\n[x", 3, 1, -374},  // at the second name
-      {";CFG-2.0\n[Pod] yes [x] 1\n", 2, 7, -365},
-      {";CFG-2.0\n[a]\n[b] 1\n", 3, 1, -365},
-      {";CFG-2.0\n\"l\" SPL {} {} {} x\n", 2, 18, -391},
-      {";CFG-2.0\n\"a\" BYPASS000", 2, 5, -390},
-      {"\"a\" GENERIC001\n", 1, 5, -383},
-      {"; v1\n\"abcdefghi\" DBM", 2, 1, -375},
-      {";CFG-2.0\n" + std::string(4135, ' ') + "\n", 2, 4135, -356},
+  const std::string cut = std::string("\"a\" DBM\0", 8) + std::string(4127, 'x');
+  const std::tuple<std::string, int, int, Status, std::string> cases[] = {
+      // text, line, column, status, and the line shown where it is not the text's line
+      {";CFG-2.0\n\t\"a\"\tDBM \"b\"  QV740K42\n", 2, 15, -383, ""},  // a tab is one column
+      {";CFG-2.0\n[v]   \n", 2, 7, -354, ""},                         // just past the last line
+      {";CFG-2.0\n\"a\" DBM\n\"A\" DBM\n[x] 1\n[x", 3, 1, -374, ""},  // at the second name
+      {";CFG-2.0\n[Pod] yes [x] 1\n", 2, 7, -365, ""},
+      {";CFG-2.0\n[a]\n[b] 1\n", 3, 1, -365, ""},
+      {";CFG-2.0\n\"l\" SPL {} {} {} x\n", 2, 18, -391, ""},
+      {";CFG-2.0\n\"a\" BYPASS000", 2, 5, -390, ""},
+      {"\"a\" GENERIC001\n", 1, 5, -383, ""},
+      {"; v1\n\"abcdefghi\" DBM", 2, 1, -375, ""},
+      {";CFG-2.0\n" + std::string(4135, ' ') + "\n", 2, 4135, -356, ""},
+      // The line as the parser reads it: cut at the line limit, ended by a zero byte or a Ctrl-Z.
+      {";CFG-2.0\n" + cut + "\"b\" QVX\n\"c\" DBM\n", 3, 5, -381, "\"b\" QVX"},
+      {";CFG-2.0\n\"a\" SPL {\x1a} {} {} {}\n", 2, 10, -354, "\"a\" SPL {"},
   };
   testing::Sandbox sandbox;
-  for (const auto& [board, line_number, column, status] : cases) {
+  for (const auto& [board, line_number, column, status, shown] : cases) {
     sandbox.write("b.cfg", board);
     const testing::RunResult run = kvrview({"--check", "b.cfg"});
     const std::string where =
@@ -158,8 +166,8 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
     EXPECT_EQ(run.err.rfind(where, 0), 0u) << run.err;
     EXPECT_NE(run.err.find(" [" + std::to_string(status) + "]\n"), std::string::npos) << run.err;
     std::istringstream lines(board);
-    std::string line, caret;  // the caret stands under the column, with the line's tabs before it
-    for (int n = 0; n < line_number; ++n) std::getline(lines, line);
+    std::string line = shown, caret;  // the caret stands under the column, after the line's tabs
+    for (int n = 0; shown.empty() && n < line_number; ++n) std::getline(lines, line);
     for (int k = 0; k + 1 < column; ++k)
       caret += line[static_cast<std::size_t>(k)] == '\t' ? '\t' : ' ';
     EXPECT_NE(run.err.find("\n" + line + "\n" + (caret += "^\n")), std::string::npos) << run.err;
