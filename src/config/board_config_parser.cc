@@ -46,7 +46,18 @@ struct Parse {
   OpenName name{};
   NamePlace duplicate{};           // where a duplicate stands, when one ended the parse
   std::uint16_t token_column = 0;  // where the token being read begins
+  ParseObserver* observer = nullptr;
+  NamePlace class_place{};  // the class ID last read, for the observer
+  std::string_view class_written{};
 };
+
+// Tells the observer, if any, of the device just appended.
+void observe_device(Parse& p) {
+  if (p.observer != nullptr) {
+    p.observer->device(p.model.device_count - 1, p.name.device_name.data(), p.name.place,
+                       p.class_place, p.class_written);
+  }
+}
 
 // Where the token being read stands.
 NamePlace token_place(const Parse& p) {
@@ -120,7 +131,11 @@ Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   }
   std::copy(name.begin(), name.begin() + 8, device.name.begin());
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
-  return read_class_id(p.line, token);
+  p.class_place = token_place(p);
+  const Status status = read_class_id(p.line, token);
+  p.class_written =
+      std::string_view(p.line.buffer + p.class_place.column, p.line.column - p.class_place.column);
+  return status;
 }
 
 // Group `k` of the linker last appended, from its '{' to its '}'.
@@ -140,6 +155,7 @@ Status read_group(Parse& p, std::uint32_t k) {
     if (status != kStatusOk) return status;
     device.place = static_cast<std::uint8_t>(k);
     if (status = append_device(p.model, device); status != kStatusOk) return status;
+    observe_device(p);
     if (status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
     p.model.linkers[linker].group_ir[k] += device.mainIR;
     p.model.linkers[linker].group_devices[k] += 1;
@@ -160,6 +176,7 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
   linker.high_level = p.table[row].high_level_base;
   linker.place = kLinkerPlace;
   if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  observe_device(p);
   if (Status status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
   try {
     p.model.linkers.push_back(LinkerEntry{p.model.device_count, {}, {}, {}});
@@ -194,6 +211,7 @@ Status read_main_device(Parse& p) {
   Status status = resolve_device_class(p.model, token.data(), p.version, device);
   device.place = kMainPathPlace;
   if (status == kStatusOk) status = append_device(p.model, device);
+  if (status == kStatusOk) observe_device(p);
   if (status == kStatusOk) status = close_name(p, p.model.device_count - 1);
   if (status != kStatusOk) return status;
   p.model.main_ir += device.mainIR;
@@ -217,6 +235,9 @@ Status read_variable(Parse& p) {
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
   std::uint32_t location = 0;
   Status status = append_variable(p.model, p.name.variable_name.data(), value, location);
+  if (status == kStatusOk && p.observer != nullptr) {
+    p.observer->variable(p.name.variable_name.data(), value, p.name.place, token_place(p));
+  }
   return status == kStatusOk ? close_name(p, location) : status;
 }
 
@@ -278,7 +299,7 @@ ParseStop stop_of(const Parse& p, Status status) {
 
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
-                          std::uint8_t version, ParseStop* stop_out) {
+                          std::uint8_t version, ParseStop* stop_out, ParseObserver* observer) {
   Status status = kStatusOk;
   ParseStop stop;
   try {
@@ -290,6 +311,7 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
                 version,
                 family_table_for(version),
                 source.verbose != 0 ? std::size_t{1} : std::size_t{4096}};
+    parse.observer = observer;
     status = settle(parse, parse_file(parse));
     stop = stop_of(parse, status);
   } catch (const std::bad_alloc&) {

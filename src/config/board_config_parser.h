@@ -53,9 +53,11 @@
 #define KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 
 #include <cstdint>
+#include <string_view>
 
 #include "base/status.h"
 #include "config/line_reader.h"
+#include "config/model_append.h"
 #include "database/board_model.h"
 
 namespace kvr {
@@ -70,13 +72,31 @@ struct ParseStop {
   std::uint32_t column = 0;
 };
 
+// Told of each statement the parser has taken, in file order, once its entry is appended to the
+// model: for programs that show a board as it was written or check more than the format demands.
+// A parse without an observer keeps none of this.
+class ParseObserver {
+ public:
+  virtual ~ParseObserver() = default;
+  // Device `index` (0-based, record order): its name as stored (lower case), where its name and
+  // its class ID stand (the column of the opening quote, of the class ID's first character), and
+  // the class ID as written.
+  virtual void device(std::uint32_t index, std::string_view name, const NamePlace& name_place,
+                      const NamePlace& class_place, std::string_view written) = 0;
+  // A configure variable: its name and value as written, and where each stands (the column of
+  // the '[', of the value's first character).
+  virtual void variable(std::string_view name, std::string_view value, const NamePlace& name_place,
+                        const NamePlace& value_place) = 0;
+};
+
 // Parses the whole stream into `model`, which must be empty. Returns 0 when the file ended between
 // statements, else the first error. At every exit a stream is rewound, and the present out
 // pointers receive the device count, the number of the line where the parse stopped, and where
 // exactly it stopped.
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
-                          std::uint8_t version, ParseStop* stop_out = nullptr);
+                          std::uint8_t version, ParseStop* stop_out = nullptr,
+                          ParseObserver* observer = nullptr);
 
 }  // namespace kvr
 

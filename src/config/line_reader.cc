@@ -100,18 +100,23 @@ Status LineReader::skip_blanks(LineState& line) {
   }
 }
 
-std::string line_as_read(LineSource source, std::uint32_t number) {
+std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
+                                                   const std::set<std::uint32_t>& numbers) {
+  std::map<std::uint32_t, std::string> lines;
   source.verbose = 0;
   LineReader reader(source);
   const auto line = std::make_unique<LineState>();
-  while (line->line_count < number) {
-    const Status status = reader.read_line(*line);
-    if (status == kStatusUnexpectedEnd) return "";
+  for (const std::uint32_t number : numbers) {
+    bool ended = false;
+    while (!ended && line->line_count < number) {
+      ended = reader.read_line(*line) == kStatusUnexpectedEnd;
+    }
+    std::string_view text(line->buffer, ended ? 0 : line->length);
+    if (text.ends_with('\n')) text.remove_suffix(1);
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    lines[number] = std::string(text);
   }
-  std::string_view text(line->buffer, line->length);
-  if (text.ends_with('\n')) text.remove_suffix(1);
-  if (text.ends_with('\r')) text.remove_suffix(1);
-  return std::string(text);
+  return lines;
 }
 
 Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {

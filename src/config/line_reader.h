@@ -13,7 +13,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -67,11 +69,12 @@ class LineReader {
   bool at_end_ = false;
 };
 
-// Line `number` of `source` (1 for the first, counted without wrapping) exactly as the reader
-// reads it: up to its first zero byte, at most 4135 characters, a Ctrl-Z ending the text, without
-// its line end; empty past the last line. Reads the source from where it stands, and echoes
-// nothing.
-std::string line_as_read(LineSource source, std::uint32_t number);  // throws std::bad_alloc
+// The lines `numbers` of `source` (1 for the first, counted without wrapping) exactly as the reader
+// reads them: each up to its first zero byte, at most 4135 characters, a Ctrl-Z ending the text,
+// without its line end; a line past the last is empty. Reads the source once from where it
+// stands, and echoes nothing. Throws std::bad_alloc.
+std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
+                                                   const std::set<std::uint32_t>& numbers);
 
 // A name token of a variable ("[name]") or a device ("\"name\""): what closes it, its longest
 // length, and the status of each fault.
