@@ -1,10 +1,12 @@
 // A board configuration file of arbitrary text; the first byte chooses the version (bit 0 set: 1)
 // and the verbose echo (bit 1). The status is one the parser may return; a model it gives keeps
 // the path rules, and is written in both versions, recognised, and analysed back to its counts.
+// kvrview --check reads the text to the same status and reports that error.
 #include <set>
 
 #include "database/file_kind.h"
 #include "support/harness.h"
+#include "view/board_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kvr;
@@ -15,6 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   const testing::Parsed parsed = testing::parse_text(text, (data[0] & 1) ? 1 : 2, data[0] & 2);
   KVR_REQUIRE(kParserStatuses.count(parsed.status) == 1);
+  // kvrview --check of the same text: the parser's status, and its error among the diagnostics.
+  const testing::UniqueFile stream = testing::stream_with(text);
+  InputFile input{stream.get(), 0, static_cast<std::uint8_t>((data[0] & 1) ? 1 : 2)};
+  ConfigReading reading;
+  LoadedBoard loaded;
+  const bool read = read_config("b.cfg", input, reading, loaded);
+  KVR_REQUIRE(reading.status == parsed.status && read == (parsed.status == 0));
+  const CheckReport report = check_report("b.cfg", reading, read ? &loaded : nullptr, {});
+  KVR_REQUIRE(report.failed == (parsed.status != 0));
+  KVR_REQUIRE(parsed.status == 0 ||
+              report.text.find("error: " + status_title(parsed.status)) != std::string::npos);
   if (parsed.status != 0) return 0;
   KVR_REQUIRE(testing::path_rule_broken(parsed.devices, parsed.model.class_count).empty());
   for (std::uint8_t version : {std::uint8_t{1}, std::uint8_t{2}}) {

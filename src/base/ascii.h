@@ -44,6 +44,11 @@ inline std::string lower_cased(std::string_view text) {
   for (char& c : lowered) c = to_lower(c);
   return lowered;
 }
+inline std::string upper_cased(std::string_view text) {
+  std::string raised(text);
+  for (char& c : raised) c = to_upper(c);
+  return raised;
+}
 
 // 0 when the first `n` characters of both texts are equal with letter case ignored (a pair of
 // terminating zeros ends the comparison as equal), 1 otherwise. Neither gives an ordering.

@@ -2,17 +2,17 @@
 
 #include "base/file_open.h"
 #include "config/board_config_parser.h"
-#include "config/class_table.h"
 #include "database/device_walk.h"
 #include "database/file_kind.h"
 #include "database/format.h"
-#include "view/class_ids.h"
+#include "view/board_checks.h"
 #include "view/diagnostics.h"
 
 namespace kvr {
 namespace {
 
-void take_model(const BoardModel& model, std::uint8_t version, LoadedBoard& loaded) {
+void take_model(const BoardModel& model, std::uint8_t version, const WrittenBoard& written,
+                LoadedBoard& loaded) {
   StoredBoard& board = loaded.board;
   board.version = version;
   model.variables.for_each_variable([&](std::string_view name, std::string_view value) {
@@ -20,16 +20,26 @@ void take_model(const BoardModel& model, std::uint8_t version, LoadedBoard& load
   });
   board.classes = model.classes;
   board.devices = device_records(model);
-  const FamilyTable& table = family_table_for(version);
   for (std::size_t i = 0; i < model.devices.size(); ++i) {
     const DeviceEntry& device = model.devices[i];
     board.high_level.push_back(device.high_level);
     board.name_fields.push_back(device.name);
-    loaded.class_ids.push_back(class_id_for(table[device.family], device.high_level).value_or("?"));
+    loaded.class_ids.push_back(written.devices[i].class_id);
   }
 }
 
 }  // namespace
+
+void WrittenBoard::device(std::uint32_t /*index*/, std::string_view name,
+                          const NamePlace& name_place, const NamePlace& class_place,
+                          std::string_view written) {
+  devices.push_back({std::string(name), name_place, class_place, std::string(written)});
+}
+
+void WrittenBoard::variable(std::string_view name, std::string_view value,
+                            const NamePlace& name_place, const NamePlace& value_place) {
+  variables.push_back({std::string(name), std::string(value), name_place, value_place});
+}
 
 bool open_input(const std::string& name, InputFile& input, std::string& problem) {
   const OpenedFile file = open_file(name, "rb");
@@ -74,27 +84,28 @@ std::string contents(std::FILE* stream) {
   return bytes;
 }
 
-bool parse_config(const std::string& name, const InputFile& input, LoadedBoard& loaded,
-                  std::string& problem) {
+bool read_config(const std::string& name, const InputFile& input, ConfigReading& reading,
+                 LoadedBoard& loaded) {
+  reading.text = contents(input.stream);
+  reading.version = input.version;
   BoardModel model;
-  ParseStop stop;
-  const LineSource source{input.stream, 0, nullptr};
-  const Status status = parse_board_config(model, source, nullptr, nullptr, input.version, &stop);
-  if (status != kStatusOk) {
-    problem = config_diagnostic(name, stop.line, stop.column, status,
-                                line_as_read(LineSource{input.stream}, stop.full_line));
-    std::rewind(input.stream);
-    return false;
-  }
+  reading.status = parse_board_config(model, LineSource{nullptr, 0, nullptr, reading.text}, nullptr,
+                                      nullptr, input.version, &reading.stop, &reading.written);
+  if (reading.status != kStatusOk) return false;
   loaded.file_name = name;
   loaded.from_database = false;
-  take_model(model, input.version, loaded);
+  take_model(model, input.version, reading.written, loaded);
   return true;
 }
 
 bool load_board(const std::string& name, InputFile& input, LoadedBoard& loaded,
                 std::string& problem) {
-  if (input.kind == kKindConfigFile) return parse_config(name, input, loaded, problem);
+  if (input.kind == kKindConfigFile) {
+    ConfigReading reading;
+    if (read_config(name, input, reading, loaded)) return true;
+    problem = check_report(name, reading, nullptr, CheckSettings::errors_only()).text;
+    return false;
+  }
   ReadFailure failure;
   if (read_board_database(contents(input.stream), input.version, loaded.board, failure) !=
       kStatusOk) {

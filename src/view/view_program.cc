@@ -5,12 +5,13 @@
 
 #include "base/file_open.h"
 #include "database/file_kind.h"
+#include "view/board_checks.h"
 #include "view/board_input.h"
 #include "view/config_text.h"
 #include "view/diagnostics.h"
 #include "view/dot_graph.h"
 #include "view/json_export.h"
-#include "view/svg_render.h"
+#include "view/picture_render.h"
 #include "view/view_command_line.h"
 
 namespace kvr {
@@ -19,59 +20,81 @@ namespace {
 constexpr int kExitBadInput = 1;
 constexpr int kExitBadUsage = 2;
 
+// What a run makes: the output, and the messages for standard error (diagnostics, or warnings
+// beside a result).
+struct Made {
+  bool ok = false;
+  std::string result, messages;
+};
+
 // The graph, the picture or the JSON of a board read from either kind of file.
-bool show(const ViewRequest& request, InputFile& input, std::string& result, std::string& problem) {
+void show(const ViewRequest& request, InputFile& input, Made& made) {
   LoadedBoard loaded;
-  if (!load_board(request.input, input, loaded, problem)) return false;
+  if (!load_board(request.input, input, loaded, made.messages)) return;
   if (request.mode == ViewMode::kJson) {
-    result = json_export(loaded);
-    return true;
+    made.result = json_export(loaded);
+    made.ok = true;
+    return;
   }
-  result = dot_graph(loaded, request.group);
-  if (request.mode != ViewMode::kSvg) return true;
-  std::string svg;
-  const bool rendered = render_svg(result, svg, problem);
-  result.swap(svg);
-  return rendered;
+  made.result = dot_graph(loaded, request.group);
+  if (request.mode != ViewMode::kPicture) {
+    made.ok = true;
+    return;
+  }
+  std::string picture;
+  made.ok = render_picture(made.result, request.format, picture, made.messages);
+  made.result.swap(picture);
 }
 
 // A board.cfg made from a database.
-bool config_text(const ViewRequest& request, const InputFile& input, std::string& result,
-                 std::string& problem) {
+void config_text(const ViewRequest& request, const InputFile& input, Made& made) {
   if (input.kind != kKindDatabaseFile) {
-    problem =
+    made.messages =
         request.input + ": error: a board configuration file, where --cfg reads a board database\n";
-    return false;
+    return;
   }
   std::string refusal;
-  if (config_text_of(contents(input.stream), input.version, request.input, result, refusal))
-    return true;
-  problem = request.input + ": error: no board.cfg compiles to this database: " + refusal + "\n";
-  return false;
+  made.ok =
+      config_text_of(contents(input.stream), input.version, request.input, made.result, refusal);
+  if (!made.ok) {
+    made.messages =
+        request.input + ": error: no board.cfg compiles to this database: " + refusal + "\n";
+  }
 }
 
-// What the request makes of its input, in `result`; false with the message in `problem`.
-bool make(const ViewRequest& request, std::string& result, std::string& problem) {
+// The parser's error and the checks' warnings of a board.cfg.
+void check(const ViewRequest& request, const InputFile& input, Made& made) {
+  if (input.kind != kKindConfigFile) {
+    made.messages = request.input +
+                    ": error: a board database, where --check reads a board configuration file\n";
+    return;
+  }
+  ConfigReading reading;
+  LoadedBoard loaded;
+  const bool parsed = read_config(request.input, input, reading, loaded);
+  const CheckReport report =
+      check_report(request.input, reading, parsed ? &loaded : nullptr, request.checks);
+  made.ok = !report.failed;
+  made.messages = report.text;
+}
+
+Made make(const ViewRequest& request) {
+  Made made;
   InputFile input;
-  bool made = open_input(request.input, input, problem);
-  if (made && request.mode == ViewMode::kConfigText) {
-    made = config_text(request, input, result, problem);
-  } else if (made && request.mode == ViewMode::kCheck) {
-    LoadedBoard loaded;
-    made = input.kind == kKindConfigFile && parse_config(request.input, input, loaded, problem);
-    if (input.kind != kKindConfigFile) {
-      problem = request.input +
-                ": error: a board database, where --check reads a board configuration file\n";
-    }
-  } else if (made) {
-    made = show(request, input, result, problem);
+  if (!open_input(request.input, input, made.messages)) return made;
+  if (request.mode == ViewMode::kConfigText) {
+    config_text(request, input, made);
+  } else if (request.mode == ViewMode::kCheck) {
+    check(request, input, made);
+  } else {
+    show(request, input, made);
   }
   close_input(input);
   return made;
 }
 
-// Writes `result` to the output file, or to `out` without one (--check makes nothing to write). A
-// file that cannot be written whole is removed when this run made it, and left as it stands
+// Writes `result` to the output file, or to `out` without one (--check makes nothing to write).
+// A file that cannot be written whole is removed when this run made it, and left as it stands
 // otherwise.
 bool deliver(const ViewRequest& request, const std::string& result, std::FILE* out,
              std::string& problem) {
@@ -102,17 +125,20 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       std::fprintf(err, "%s\n", usage_error.c_str());
       return kExitBadUsage;
     }
-    if (request.mode == ViewMode::kHelp) {
-      std::fputs(kViewUsage, out);
+    if (request.mode == ViewMode::kHelp || request.mode == ViewMode::kVersion) {
+      const std::string text =
+          request.mode == ViewMode::kHelp ? view_usage() : "kvrview " KVR_VERSION "\n";
+      std::fputs(text.c_str(), out);
       return 0;
     }
-    std::string result;
+    Made made = make(request);
+    std::fputs(made.messages.c_str(), err);
     std::string problem;
-    if (!make(request, result, problem) || !deliver(request, result, out, problem)) {
+    if (made.ok && !deliver(request, made.result, out, problem)) {
       std::fputs(problem.c_str(), err);
       return kExitBadInput;
     }
-    return 0;
+    return made.ok ? 0 : kExitBadInput;
   } catch (const std::bad_alloc&) {
     print_memory_diagnostic("kvrview", err);
     return kExitBadInput;
