@@ -33,18 +33,24 @@ Json device_json(const LoadedBoard& loaded, std::size_t i) {
   return device;
 }
 
-Json linkers_json(const LoadedBoard& loaded) {
+Json total_json(const PathTotal& total) {
+  return {{"devices", total.devices}, {"ir_bits", total.ir_bits}};
+}
+
+Json linkers_json(const LoadedBoard& loaded, const ScanPaths& scan) {
   Json linkers = Json::array();
-  for (const auto& [linker, sub_paths] : scan_paths(loaded.board).sub_paths) {
-    Json paths = Json::array();
+  for (const auto& [linker, sub_paths] : scan.sub_paths) {
+    Json paths = Json::array(), totals = Json::array();
     for (const DevicePath& path : sub_paths) {
       Json ids = Json::array();
       for (const std::size_t i : path) ids.push_back(loaded.board.devices[i].dev_id);
       paths.push_back(ids);
+      totals.push_back(total_json(path_total(loaded.board, path)));
     }
     linkers.push_back({{"name", std::string(name_in(loaded.board.name_fields[linker]))},
                        {"dev_id", loaded.board.devices[linker].dev_id},
-                       {"sub_paths", paths}});
+                       {"sub_paths", paths},
+                       {"sub_path_totals", totals}});
   }
   return linkers;
 }
@@ -68,7 +74,9 @@ std::string json_export(const LoadedBoard& loaded) {
   for (std::size_t i = 0; i < loaded.board.devices.size(); ++i) {
     root["devices"].push_back(device_json(loaded, i));
   }
-  root["linkers"] = linkers_json(loaded);
+  const ScanPaths scan = scan_paths(loaded.board);
+  root["main_path"] = total_json(path_total(loaded.board, scan.main));
+  root["linkers"] = linkers_json(loaded, scan);
   // Bytes that are no UTF-8 (a file name, or a value of a damaged database) become U+FFFD.
   return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

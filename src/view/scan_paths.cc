@@ -23,6 +23,12 @@ ScanPaths scan_paths(const StoredBoard& board) {
   return paths;
 }
 
+PathTotal path_total(const StoredBoard& board, const DevicePath& path) {
+  PathTotal total{path.size(), 0};
+  for (const std::size_t i : path) total.ir_bits += board.devices[i].mainIR;
+  return total;
+}
+
 std::vector<std::pair<std::size_t, std::size_t>> device_groups(const StoredBoard& board,
                                                                const DevicePath& path) {
   std::vector<std::pair<std::size_t, std::size_t>> groups;

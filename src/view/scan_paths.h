@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -22,6 +23,13 @@ struct ScanPaths {
 };
 
 ScanPaths scan_paths(const StoredBoard& board);
+
+// What a path adds up to: its devices and their instruction-register bits.
+struct PathTotal {
+  std::uint64_t devices = 0;
+  std::uint64_t ir_bits = 0;
+};
+PathTotal path_total(const StoredBoard& board, const DevicePath& path);
 
 // The runs of a path that a version 2 database stores as one device group: the first index of
 // each run and its length.

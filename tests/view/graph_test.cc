@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "support/harness.h"
-#include "view/svg_render.h"
+#include "view/picture_render.h"
 #include "view/view_program.h"
 
 namespace kvr {
@@ -61,7 +61,8 @@ TEST(GraphTest, TheExamplesDrawTheirScanPathsFromTdiToTdo) {
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(edges_of(run.out), split(c.edges)) << c.file << " " << c.option;
   }
-  EXPECT_NE(kvrview({"--group", kExamples + "board.cfg"}).out.find("arm_a .. arm_b\\n2 x QVARM900"),
+  EXPECT_NE(kvrview({"--group", kExamples + "board.cfg"})
+                .out.find("arm_a .. arm_b\\n2 x QVARM901 .. QVARM902\\nIR 4 each"),
             std::string::npos);
 }
 
@@ -81,8 +82,8 @@ TEST(GraphTest, TheExampleRendersAPictureThatNamesEveryDevice) {
   ASSERT_EQ(status, 0) << sandbox.read("err");
   // A graph Graphviz cannot read is no picture, and says so.
   std::string svg_of_nothing, problem;
-  EXPECT_FALSE(render_svg("", svg_of_nothing, problem));
-  EXPECT_EQ(problem, "kvrview: Graphviz could not lay out or render the graph as SVG\n");
+  EXPECT_FALSE(render_picture("", "svg", svg_of_nothing, problem));
+  EXPECT_EQ(problem, "kvrview: Graphviz could not lay out or render the graph as svg\n");
   const std::string svg = sandbox.read("b.svg");
   const testing::Parsed parsed = testing::parse_text(sandbox.read(board), 2);
   ASSERT_EQ(parsed.status, 0);
