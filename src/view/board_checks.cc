@@ -58,53 +58,61 @@ bool hex_or_x(char c) {
   return hex_digit_value(c) >= 0 || c == 'X' || c == 'x';
 }
 
+// Calls `look(device, class ID upper-cased, its family row)` for each device whose class ID
+// resolves to a family.
+template <typename Look>
+void for_each_resolved(const CheckInput& input, Look look) {
+  for (const WrittenDevice& device : input.reading.written.devices) {
+    const std::string upper = upper_cased(device.class_id);
+    if (const std::optional<std::uint32_t> r = row_of(upper, input.reading.version)) {
+      look(device, upper, *r);
+    }
+  }
+}
+
 // A class ID that one family takes while it also begins another family's class ID whose last
 // characters are missing: QV740K88 is a QV740K8x, or a QV740K88xx without its xx.
 void class_id_prefix(const CheckInput& input, std::vector<Diagnostic>& found) {
   const FamilyTable& table = family_table_for(input.reading.version);
-  for (const WrittenDevice& device : input.reading.written.devices) {
-    const std::string upper = upper_cased(device.class_id);
-    const std::optional<std::uint32_t> r = row_of(upper, input.reading.version);
-    if (!r) continue;
-    for (std::uint32_t s = 0; s < table.size(); ++s) {
-      const FamilyRow& other = table[s];
-      const std::string_view literal(other.type_name, other.literal_length);
-      if (s == *r || *other.type_name == '\0' ||
-          std::string_view(other.type_name) == table[*r].type_name ||
-          upper.size() < other.literal_length || upper.size() >= other.full_length ||
-          !upper.starts_with(literal) ||
-          !std::all_of(upper.begin() + other.literal_length, upper.end(), hex_or_x)) {
-        continue;
-      }
-      const std::size_t missing = other.full_length - upper.size();
-      found.push_back(warning(
-          place_of(device.class_place),
-          "class ID " + quoted(device.class_id) + " is taken as " + table[*r].type_name + " (" +
-              ir_text(table[*r], *r, upper) + "), but it begins like " + other.type_name + " (" +
-              ir_text(other, s, upper) + ") with its last " + std::to_string(missing) +
-              (missing == 1 ? " character" : " characters") + " missing",
-          {{"help", place_of(device.class_place),
-            "write " + quoted(other.type_name) + " in full where that family is meant"}}));
-      break;
-    }
-  }
+  for_each_resolved(
+      input, [&](const WrittenDevice& device, const std::string& upper, std::uint32_t r) {
+        for (std::uint32_t s = 0; s < table.size(); ++s) {
+          const FamilyRow& other = table[s];
+          const std::string_view literal(other.type_name, other.literal_length);
+          if (s == r || *other.type_name == '\0' ||
+              std::string_view(other.type_name) == table[r].type_name ||
+              upper.size() < other.literal_length || upper.size() >= other.full_length ||
+              !upper.starts_with(literal) ||
+              !std::all_of(upper.begin() + other.literal_length, upper.end(), hex_or_x)) {
+            continue;
+          }
+          const std::size_t missing = other.full_length - upper.size();
+          found.push_back(warning(
+              place_of(device.class_place),
+              "class ID " + quoted(device.class_id) + " is taken as " + table[r].type_name + " (" +
+                  ir_text(table[r], r, upper) + "), but it begins like " + other.type_name + " (" +
+                  ir_text(other, s, upper) + ") with its last " + std::to_string(missing) +
+                  (missing == 1 ? " character" : " characters") + " missing",
+              {{"help", place_of(device.class_place),
+                "write " + quoted(other.type_name) + " in full where that family is meant"}}));
+          break;
+        }
+      });
 }
 
 // Class-ID digits that are neither hexadecimal digits nor all x's: they are read as a number all
 // the same, up to the first that is no digit, with a sign or an "0x" taken in.
 void class_id_digits(const CheckInput& input, std::vector<Diagnostic>& found) {
   const FamilyTable& table = family_table_for(input.reading.version);
-  for (const WrittenDevice& device : input.reading.written.devices) {
-    const std::string upper = upper_cased(device.class_id);
-    const std::optional<std::uint32_t> r = row_of(upper, input.reading.version);
-    if (!r) continue;
-    const FamilyRow& row = table[*r];
+  for_each_resolved(input, [&](const WrittenDevice& device, const std::string& upper,
+                               std::uint32_t r) {
+    const FamilyRow& row = table[r];
     const std::string digits =
         upper.substr(std::min<std::size_t>(row.literal_length, upper.size()));
     const auto all = [&](auto accept) { return std::all_of(digits.begin(), digits.end(), accept); };
     if (digits.empty() || all([](char c) { return c == 'X'; }) ||
         all([](char c) { return hex_digit_value(c) >= 0; })) {
-      continue;
+      return;
     }
     const std::uint32_t value = read_hex_u32(digits.c_str());
     const std::string written = device.class_id.substr(row.literal_length);
@@ -119,7 +127,7 @@ void class_id_digits(const CheckInput& input, std::vector<Diagnostic>& found) {
                   "write the " + std::to_string(written.size()) + " characters after " +
                       quoted(std::string_view(row.type_name, row.literal_length)) +
                       " as hexadecimal digits" + (has_x ? ", or as x's" : "")}}));
-  }
+  });
 }
 
 void unknown_variable(const CheckInput& input, std::vector<Diagnostic>& found) {
