@@ -298,6 +298,14 @@ OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit) {
   return opened;
 }
 
+std::FILE* open_temporary() {
+  try {
+    return unnamed_temporary(temporary_folder());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 int close_file(std::FILE* file) {
   return std::fclose(file);
 }

@@ -52,6 +52,10 @@ OpenedFile open_file(const std::string& name, const char* mode);
 // folder, and closes `stream`. The copy comes back at its start, or null with the reason.
 OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit);
 
+// A new, empty file open for reading and writing in the temporary folder, which no name leads to
+// once it is closed; null when none can be made.
+std::FILE* open_temporary();
+
 // fclose(), as a function the commands can be handed.
 int close_file(std::FILE* file);
 

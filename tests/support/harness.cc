@@ -19,7 +19,7 @@ namespace kvr::testing {
 namespace fs = std::filesystem;
 
 UniqueFile stream_with(const std::string& bytes) {
-  UniqueFile file(std::tmpfile());
+  UniqueFile file(open_temporary());
   if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
     throw std::runtime_error("cannot make a temporary stream");
   }

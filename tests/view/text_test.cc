@@ -134,8 +134,10 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   sandbox.write("cut.dat", std::get<0>(cases[0]));  // a damaged database, as kvrview reads it
   EXPECT_EQ(kvrview({"cut.dat"}).err.substr(0, 70),
             "cut.dat: error at offset 0x6E8 (a device name): Database file too shor");
+#if !defined(_WIN32)  // no tab in a Windows file name
   sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
   EXPECT_NE(kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"), std::string::npos);
+#endif
 }
 
 TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
