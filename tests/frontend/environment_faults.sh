@@ -80,27 +80,29 @@ if ! unshare -m true 2>/dev/null; then
   skipped="no mount namespace (unshare -m needs root)"
 else
   # in_tmpfs OPTIONS COMMAND: a script that runs COMMAND with a fresh tmpfs of these options on
-  # /tmp, and TMPDIR unset; run it with unshare -m sh.
+  # /tmp, and TMPDIR unset; run it with unshare -m sh. The build may itself lie under /tmp, which
+  # the tmpfs hides: the commands use copies in the current folder, which stays theirs.
+  cp "$kvrbuild" ./kvrbuild && cp "$kvrview" ./kvrview && cp "$board" ./board.cfg
   in_tmpfs() {
     printf 'mount -t tmpfs -o %s tmpfs /tmp || exit 99\nunset TMPDIR\n%s\n' "$1" "$2" >ns.sh
   }
-  in_tmpfs ro 'cat "$B" | "$K" -p2 -- /dev/stdin'
+  in_tmpfs ro 'cat board.cfg | ./kvrbuild -p2 -- /dev/stdin'
   expect "a read-only /tmp" 0 \
     "No copy of this pipe or device could be made in the temporary folder \`/tmp': Read-only file system." \
     'unshare -m sh ns.sh'
-  in_tmpfs ro "cat \"\$B\" | TMPDIR='$work' \"\$K\" -p2 -- /dev/stdin"
+  in_tmpfs ro 'cat board.cfg | TMPDIR=. ./kvrbuild -p2 -- /dev/stdin'
   expect "a read-only /tmp, TMPDIR elsewhere" 0 "$parsed" 'unshare -m sh ns.sh'
   head -c 1000000 /dev/zero | tr '\0' ';' >big.cfg
-  in_tmpfs size=64k 'cat big.cfg | "$K" -p2 -- /dev/stdin; echo "/tmp holds $(ls -A /tmp | wc -l) files"'
+  in_tmpfs size=64k 'cat big.cfg | ./kvrbuild -p2 -- /dev/stdin; echo "/tmp holds $(ls -A /tmp | wc -l) files"'
   expect "a full /tmp" 0 \
     "The copy of this pipe or device could not be written in the temporary folder \`/tmp': No space left on device." \
     'unshare -m sh ns.sh'
   grep -qx "/tmp holds 0 files" out.txt || fail "a copy that could not be made whole is left in /tmp"
-  in_tmpfs size=1m '"$K" -p2 -- /dev/zero'
+  in_tmpfs size=1m './kvrbuild -p2 -- /dev/zero'
   expect "endless /dev/zero with a full /tmp" 0 \
     "The copy of this pipe or device could not be written in the temporary folder \`/tmp': No space left on device." \
     'unshare -m sh ns.sh'
-  in_tmpfs ro '"$V" --cfg board.dat'
+  in_tmpfs ro './kvrview --cfg board.dat'
   expect "kvrview --cfg with a read-only /tmp" 0 "[POD_DRVR] 'DSK4X11PP.DLL'" 'unshare -m sh ns.sh'
   if mknod myfull c 1 7 2>/dev/null; then
     expect "kvrview onto a device node" 1 "kvrview: cannot write \`myfull': No space left on device" \
