@@ -275,8 +275,8 @@ OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit) {
                ", more than any board file holds";
     } else if (errno = 0; std::fwrite(block, 1, got, copy) != got) {
       error = errno;
+      reason = "the copy of this pipe or device could not be written" + where;
     }
-    if (error != 0) reason = "the copy of this pipe or device could not be written" + where;
   }
   if (reason.empty() && std::ferror(stream)) {
     error = errno;
