@@ -181,8 +181,9 @@ TEST(FileSafetyTest, ACopyOfAPipeSaysWhyItCouldNotBeMade) {
 #if !defined(_WIN32)
   const char* before = std::getenv("TMPDIR");
   const std::string kept = before != nullptr ? before : "";
+  std::FILE* pipe = testing::stream_with(bytes).release();
   setenv("TMPDIR", "/no/such/folder", 1);
-  copy = copy_to_temporary(testing::stream_with(bytes).release(), 100);
+  copy = copy_to_temporary(pipe, 100);
   EXPECT_EQ(copy.reason,
             "no copy of this pipe or device could be made in the temporary folder "
             "`/no/such/folder': No such file or directory");
