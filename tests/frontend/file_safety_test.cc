@@ -88,6 +88,15 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
   for (int k = 0; k < 20; ++k) long_name += std::string(199, 'd') + "/";
   long_name += "board.dat";
   const bool posix = fs::exists("/dev/full");
+#if defined(KVR_VIEW_PATH)
+  const std::string dot = [] {
+    testing::Sandbox box;
+    box.write("in.cfg", kBoard);
+    return testing::run_main(run_view, {"kvrview", "in.cfg"}).out;
+  }();
+#else
+  const std::string dot;
+#endif
   // clang-format off
   std::vector<Row> rows = {
       // The redirection file is compared with the files the run uses once the extra options are
@@ -123,6 +132,10 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
        1, "kvrbuild: the redirection file `full.txt' could not be written", {{"o.dat", dat}}},
       {true, {"-o", "full", "--cfg", "in.dat"}, {{"in.dat", dat}, {"full", "->/dev/full"}}, 1,
        "kvrview: cannot write `full': No space left on device"},
+      // A file to be written keeps its own name, and a link that leads nowhere makes its target.
+      {true, {"-o", "X.dot", "in.cfg"}, {{"in.cfg", kBoard}, {"x.dot", "old"}}, 0, "", {{"X.dot", dot}}},
+      {true, {"-o", "x.dot", "in.cfg"}, {{"in.cfg", kBoard}, {"x.dot", "->made.dot"}}, 0, "",
+       {{"made.dot", dot}}},
       // A board configuration file that can be read only once is refused, never waited for.
       {false, {"-e", "-f", "f.cfg"}, {{"f.cfg", "|"}}, 1,
        "file is a pipe, a device or a socket, which this"},
@@ -153,7 +166,7 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
     }
     Files expected = row.before;
     for (const auto& [name, state] : row.after) expected[name] = state;
-    for (const char* made : {"x.txt", "other.txt", "in.txt", "o.dat", "x.dot"}) {
+    for (const char* made : {"x.txt", "other.txt", "in.txt", "o.dat", "x.dot", "made.dot"}) {
       if (!expected.contains(made)) expected[made] = kAbsent;
     }
     for (const auto& [name, state] : expected) {

@@ -64,9 +64,9 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
        "b.cfg: note: read as a version 1 file: it does not begin with the label `;CFG-2.0' (a "
        "UTF-8 byte-order mark stands before it)\n", -370},
       // Help: the class ID meant, or nothing when none is close.
-      {v2 + "\"a\" BYPASS8\n", {}, 1,
-       "b.cfg:2:5: error: Class ID invalid [-383]\n\"a\" BYPASS8\n    ^\n"
-       "b.cfg:2:5: help: did you mean 'BYPASS008'?\n", -383},
+      {v2 + "\"a\" BYPASS10\n", {}, 1,
+       "b.cfg:2:5: error: Class ID invalid [-383]\n\"a\" BYPASS10\n    ^\n"
+       "b.cfg:2:5: help: did you mean 'BYPASS010'?\n", -383},
       {v2 + "\"a\" QVARM9\n", {}, 1,
        "b.cfg:2:5: error: Class ID invalid [-383]\n\"a\" QVARM9\n    ^\n"
        "b.cfg:2:5: help: did you mean 'QVARM9xx'?\n", -383},
@@ -93,21 +93,24 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
        "digits: they are read as 0x0, which gives the high-level class 0x8100 [-Wclass-id-digits]\n"
        "\"a\" QVARM9zz \"b\" QVARM9x1\n                       ^\nb.cfg:2:24: help: write the 2 "
        "characters after `QVARM9' as hexadecimal digits, or as x's\n", 0, "class-id-digits"},
-      {v2 + "[VORTA_ECOM_DRVER] 'KVR200.OUT'\n[utility_hi_options_x] 'x -h'\n", {}, 0,
-       "b.cfg:2:2: warning: variable [VORTA_ECOM_DRVER] is not one that `kvrbuild -vi' documents "
-       "[-Wunknown-variable]\n[VORTA_ECOM_DRVER] 'KVR200.OUT'\n ^\n"
-       "b.cfg:2:2: help: did you mean [VORTA_ECOM_DRVR]?\n", 0, "unknown-variable"},
+      {v2 + "[VORTA_TDOEDGX] 'x'\n[utility_hi_options_x] 'x -h'\n[QQ] 1\n", {}, 0,
+       "b.cfg:2:2: warning: variable [VORTA_TDOEDGX] is not one that `kvrbuild -vi' documents "
+       "[-Wunknown-variable]\n[VORTA_TDOEDGX] 'x'\n ^\n"
+       "b.cfg:2:2: help: did you mean [VORTA_TDOEDGE]?\n"
+       "b.cfg:4:2: warning: variable [QQ] is not one that `kvrbuild -vi' documents "
+       "[-Wunknown-variable]\n[QQ] 1\n ^\n", 0, "unknown-variable"},
       {v2 + "[VORTA_ECOMMODE] 1\n[POD_PORT] 'USB'\n", {}, 0,
        "b.cfg:2:18: warning: [VORTA_ECOMMODE] takes a boolean, but `1' is a number "
        "[-Wvariable-kind]\n[VORTA_ECOMMODE] 1\n                 ^\nb.cfg:2:18: help: write yes or "
        "no\n", 0, "variable-kind"},
-      {v2 + "[VORTA_SIZE_IRPATH] 8\n[vorta_size_drpath] 3\n\"a\" DBM\n\"l\" SPL {\"b\" BYPASS004 }"
-            "{}{}{}\n", {}, 0,
-       "b.cfg:2:21: warning: [VORTA_SIZE_IRPATH] is 8, but the scan path holds 16 or 20 IR bits, "
-       "as its linkers select a sub-path or none [-Wpath-size]\n[VORTA_SIZE_IRPATH] 8\n"
+      {v2 + "[VORTA_SIZE_IRPATH] 012\n[vorta_size_drpath] 3\n\"a\" DBM\n\"l\" SPL {\"b\" "
+            "BYPASS004 }{}{}{}\n", {}, 0,
+       "b.cfg:2:21: warning: [VORTA_SIZE_IRPATH] is 10, but the scan path holds 16 or 20 IR bits, "
+       "as its linkers select a sub-path or none [-Wpath-size]\n[VORTA_SIZE_IRPATH] 012\n"
        "                    ^\nb.cfg:2:21: help: give 0 to have the length worked out from the "
        "scan path, or -Wno-path-size where the description leaves devices out on purpose\n", 0,
        "path-size"},
+      {";CFG-2.0\r\n\"a\" DBM\r\n", {}, 0, ""},  // CR LF line ends are line ends
       {";CFG-2.0\r\"a\" DBM\r", {}, 0,
        "b.cfg:1:9: warning: a carriage return without a line feed ends no line: what follows it "
        "is read as part of this line [-Wcr-line-ends]\nb.cfg:1:9: help: save the file with LF or "
@@ -144,6 +147,10 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
     run = testing::run_main(run_view, words);
     EXPECT_EQ(run.exit_status + run.err.size(), 0u) << row.check << ": " << run.err;
   }
+  // Only --check warns: another mode shows the error alone.
+  sandbox.write("b.cfg", rows.back().text);
+  EXPECT_EQ(testing::run_main(run_view, {"kvrview", "b.cfg"}).err,
+            rows.back().said + explained(rows.back().status));
 }
 
 // The variables kvrview knows are those the information text lists, with the kinds it gives them.

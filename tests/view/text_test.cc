@@ -105,6 +105,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {with(v2, name + 12, fpga), 2, "2 (high-level entry at offset 0x69C): its name field is"},
       {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot"},
       {with(v2, b.variables[1].offset, "1"), 2, "variable 1 (offset 0x29): its name cannot stand"},
+      {with(v2, b.variables[1].offset + 13, ";"), 2, "variable 1 (offset 0x29): its value cannot"},
       {with(v2, b.device_offsets[0] + 52, words({0x99})), 2,
        "device 1 `fpga' (record at offset 0x4D0): posIR is 0x99, where its place"},
       {with(v2, dsp_a + 4, words({50})), 2, "device 3 `link' uses class record 17, where a board"},
@@ -134,7 +135,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   sandbox.write("cut.dat", std::get<0>(cases[0]));  // a damaged database, as kvrview reads it
   EXPECT_EQ(kvrview({"cut.dat"}).err.substr(0, 70),
             "cut.dat: error at offset 0x6E8 (a device name): Database file too shor");
-#if !defined(_WIN32)  // no tab in a Windows file name
+#if !defined(_WIN32)              // no tab in a Windows file name
   sandbox.write("a\tb.dat", v2);  // the header names the file in printable characters
   EXPECT_NE(kvrview({"--cfg", "a\tb.dat"}).out.find("database `a?b.dat'"), std::string::npos);
 #endif
@@ -185,6 +186,27 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
   sandbox.write("b.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"));
   const testing::RunResult valid = kvrview({"--check", "b.cfg"});
   EXPECT_EQ(valid.exit_status + valid.out.size() + valid.err.size(), 0u) << valid.err;
+}
+
+// Bad usage is refused with exit status 2 and one line that says why.
+TEST(TextTest, EachBadCommandLineIsRefusedWithItsReason) {
+  testing::Sandbox sandbox;
+  sandbox.write("b.cfg", ";CFG-2.0\n\"a\" DBM\n");
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+      {{"b.cfg", "-o"}, 2, "kvrview: -o needs an argument"},
+      {{"--check", "-W", "no-label", "b.cfg"}, 0, ""},
+      {{"--check", "-Wno-labl", "b.cfg"}, 2, "no check is named `labl'; did you mean `label'?"},
+      {{"-Wlabel", "b.cfg"}, 2, "-W options choose the warnings of --check"},
+      {{"--format", "gif", "b.cfg"}, 2, "--format takes png, pdf or svg, not `gif'"},
+      {{"--json", "--cfg", "b.cfg"}, 2, "--cfg is a second mode"},
+      {{"--version"}, 0, ""},
+  };
+  for (const auto& [words, status, said] : cases) {
+    const testing::RunResult run = kvrview(words);
+    EXPECT_EQ(run.exit_status, status) << words.front() << " " << run.err;
+    EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(kvrview({"--version"}).out, "kvrview 3.3.12\n");
 }
 
 // Allocation refused at every point where a run's memory grows: the run ends with status 1 and the
