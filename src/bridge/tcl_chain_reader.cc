@@ -1,0 +1,63 @@
+#include "bridge/tcl_chain_reader.h"
+
+#include <new>
+
+#include "bridge/openocd_commands.h"
+#include "bridge/tcl_sandbox.h"
+
+namespace kvr {
+namespace {
+
+// Where Jim says the evaluation failed: the file and line of the command at fault. A command made
+// up by the script (as `eval' runs one) has no place of its own in a file; then the innermost
+// call of Jim's stack trace (triples of procedure, file and line) that has one stands for it.
+ImportFailure jim_failure(const OpenocdScript& script, const std::string& top) {
+  Jim_Interp* interp = script.sandbox->interp;
+  if (script.placed) return *script.placed;
+  const std::string message = Jim_String(Jim_GetResult(interp));
+  std::string file = top;
+  jim_wide line_number = interp->errorLine;
+  if (interp->errorFileNameObj != nullptr && *Jim_String(interp->errorFileNameObj) != '\0') {
+    file = Jim_String(interp->errorFileNameObj);
+  } else if (interp->stackTrace != nullptr) {
+    const int length = Jim_ListLength(interp, interp->stackTrace);
+    for (int i = 0; i + 2 < length; i += 3) {
+      const char* called_in = Jim_String(Jim_ListGetIndex(interp, interp->stackTrace, i + 1));
+      if (*called_in == '\0') continue;
+      file = called_in;
+      Jim_GetWide(interp, Jim_ListGetIndex(interp, interp->stackTrace, i + 2), &line_number);
+      break;
+    }
+  }
+  const auto text = script.texts.find(file);
+  const auto line = static_cast<std::uint32_t>(line_number > 0 ? line_number : 1);
+  return failure_on_line(file, text == script.texts.end() ? "" : text->second, line, message);
+}
+
+}  // namespace
+
+bool read_tcl_chain(const std::string& file, const std::string& text, const ScriptFiles& files,
+                    const TclLimits& limits, std::vector<ImportedTap>& taps,
+                    ImportFailure& failure) {
+  TclSandbox sandbox;
+  open_sandbox(sandbox, limits);
+  OpenocdScript script;
+  script.sandbox = &sandbox;
+  script.files = &files;
+  add_openocd_commands(script);
+  const int code = evaluate_file(script, file, text);
+  const bool ok = code != JIM_ERR && code != JIM_SIGNAL;
+  if (!ok) failure = jim_failure(script, file);
+  close_sandbox(sandbox);
+  if (sandbox.out_of_memory) throw std::bad_alloc();
+  if (!ok) return false;
+  if (script.taps.empty()) {
+    failure = failure_on_line(file, text, 1,
+                              "the script declares no TAP (with jtag newtap or swj_newdap)");
+    return false;
+  }
+  taps.assign(script.taps.rbegin(), script.taps.rend());
+  return true;
+}
+
+}  // namespace kvr

@@ -1,0 +1,215 @@
+#include "bridge/tcl_sandbox.h"
+
+#include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KVR_HEAP_FROM_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KVR_HEAP_FROM_SANITIZER 1
+#endif
+#endif
+#if defined(KVR_HEAP_FROM_SANITIZER)
+#include <sanitizer/allocator_interface.h>
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+extern "C" {
+int Jim_regexpInit(Jim_Interp* interp);
+int Jim_arrayInit(Jim_Interp* interp);
+}
+
+namespace kvr {
+namespace {
+
+// The bytes the process's heap holds now; 0 where the system does not tell.
+std::size_t heap_in_use() {
+#if defined(KVR_HEAP_FROM_SANITIZER)
+  return __sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#else
+  return 0;
+#endif
+}
+
+TclSandbox& sandbox_of(Jim_Interp* interp) {
+  return *static_cast<TclSandbox*>(Jim_CmdPrivData(interp));
+}
+
+Jim_Obj* name_object(Jim_Interp* interp, const char* name) {
+  return Jim_NewStringObj(interp, name, -1);
+}
+
+Jim_CmdProc* native_command(Jim_Interp* interp, const char* name) {
+  Jim_Obj* object = name_object(interp, name);
+  Jim_IncrRefCount(object);
+  const Jim_Cmd* command = Jim_GetCommand(interp, object, JIM_NONE);
+  Jim_DecrRefCount(interp, object);
+  return command != nullptr && command->isproc == 0 ? command->u.native.cmdProc : nullptr;
+}
+
+void delete_command(Jim_Interp* interp, const char* name) {
+  Jim_Obj* object = name_object(interp, name);
+  Jim_IncrRefCount(object);
+  Jim_DeleteCommand(interp, object);
+  Jim_DecrRefCount(interp, object);
+}
+
+// The traced step before every command the script runs.
+int step_command(Jim_Interp* interp, int, Jim_Obj* const*) {
+  return take_step(sandbox_of(interp)) ? JIM_OK : JIM_ERR;
+}
+
+// A turn of a loop's body: break and continue end it as Tcl says; any other code but OK leaves
+// the loop with it.
+int loop_turn(Jim_Interp* interp, Jim_Obj* body, bool& done) {
+  const int code = Jim_EvalObj(interp, body);
+  done = code == JIM_BREAK;
+  return code == JIM_BREAK || code == JIM_CONTINUE ? JIM_OK : code;
+}
+
+int loop_test(TclSandbox& sandbox, Jim_Obj* test, bool& done) {
+  if (!take_step(sandbox)) return JIM_ERR;
+  int truth = 0;
+  const int code = Jim_GetBoolFromExpr(sandbox.interp, test, &truth);
+  done = truth == 0;
+  return code;
+}
+
+// while TEST BODY
+int while_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  if (argc != 3) {
+    Jim_WrongNumArgs(interp, 1, argv, "condition body");
+    return JIM_ERR;
+  }
+  TclSandbox& sandbox = sandbox_of(interp);
+  for (bool done = false;;) {
+    if (int code = loop_test(sandbox, argv[1], done); code != JIM_OK || done) return code;
+    if (int code = loop_turn(interp, argv[2], done); code != JIM_OK || done) return code;
+  }
+}
+
+// for START TEST NEXT BODY
+int for_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  if (argc != 5) {
+    Jim_WrongNumArgs(interp, 1, argv, "start test next body");
+    return JIM_ERR;
+  }
+  TclSandbox& sandbox = sandbox_of(interp);
+  if (int code = Jim_EvalObj(interp, argv[1]); code != JIM_OK) return code;
+  for (bool done = false;;) {
+    if (int code = loop_test(sandbox, argv[2], done); code != JIM_OK || done) return code;
+    if (int code = loop_turn(interp, argv[4], done); code != JIM_OK || done) return code;
+    if (int code = Jim_EvalObj(interp, argv[3]); code != JIM_OK) return code;
+  }
+}
+
+// The number in argv[index], or 0 when it is none (the native command then reports it).
+jim_wide count_at(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int index) {
+  jim_wide count = 0;
+  if (index >= argc || Jim_GetWide(interp, argv[index], &count) != JIM_OK) count = 0;
+  Jim_SetEmptyResult(interp);
+  return count;
+}
+
+bool within_memory(TclSandbox& sandbox, jim_wide count, std::size_t size) {
+  if (count <= 0 || static_cast<std::uint64_t>(count) <= sandbox.limits.memory / (size + 1)) {
+    return true;
+  }
+  Jim_SetResultString(sandbox.interp, "the result would pass the memory a script may use", -1);
+  return false;
+}
+
+// string repeat STRING COUNT, and the other subcommands as Jim has them.
+int string_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  TclSandbox& sandbox = sandbox_of(interp);
+  if (argc >= 4 && std::strcmp(Jim_String(argv[1]), "repeat") == 0) {
+    int length = 0;
+    Jim_GetString(argv[2], &length);
+    if (!within_memory(sandbox, count_at(interp, argc, argv, 3), static_cast<std::size_t>(length)))
+      return JIM_ERR;
+  }
+  return sandbox.native_string(interp, argc, argv);
+}
+
+// lrepeat COUNT ELEMENT...
+int lrepeat_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  TclSandbox& sandbox = sandbox_of(interp);
+  const auto elements = sizeof(Jim_Obj*) * static_cast<std::size_t>(argc > 2 ? argc - 2 : 1);
+  if (!within_memory(sandbox, count_at(interp, argc, argv, 1), elements)) return JIM_ERR;
+  return sandbox.native_lrepeat(interp, argc, argv);
+}
+
+// range ?START? END ?STEP?: at most END - START elements, which the larger number bounds.
+int range_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  TclSandbox& sandbox = sandbox_of(interp);
+  const jim_wide end = count_at(interp, argc, argv, argc >= 3 ? 2 : 1);
+  const jim_wide start = argc >= 3 ? count_at(interp, argc, argv, 1) : 0;
+  const jim_wide span = start < 0 ? (end > 0 ? end : 0) - start : end - start;
+  if (!within_memory(sandbox, span, 2 * sizeof(Jim_Obj*) + 64)) return JIM_ERR;
+  return sandbox.native_range(interp, argc, argv);
+}
+
+// Commands that write to standard output or end the process: they do nothing.
+int quiet_command(Jim_Interp* interp, int, Jim_Obj* const*) {
+  Jim_SetEmptyResult(interp);
+  return JIM_OK;
+}
+
+// env NAME ?DEFAULT?: no variable of the environment is visible, so the default or an error.
+int env_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  if (argc == 3) {
+    Jim_SetResult(interp, argv[2]);
+    return JIM_OK;
+  }
+  Jim_SetResultString(interp, "an imported script sees no environment variables", -1);
+  return JIM_ERR;
+}
+
+}  // namespace
+
+bool take_step(TclSandbox& sandbox) {
+  if (++sandbox.steps > sandbox.limits.steps) {
+    Jim_SetResultFormatted(sandbox.interp, "the script runs longer than %s steps allow",
+                           std::to_string(sandbox.limits.steps).c_str());
+  } else if (heap_in_use() > sandbox.heap_at_start + sandbox.limits.memory) {
+    Jim_SetResultString(sandbox.interp, "the script uses more memory than it may", -1);
+  } else {
+    return true;
+  }
+  return false;
+}
+
+void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
+  sandbox.limits = limits;
+  sandbox.heap_at_start = heap_in_use();
+  Jim_Interp* interp = sandbox.interp = Jim_CreateInterp();
+  Jim_RegisterCoreCommands(interp);
+  Jim_regexpInit(interp);
+  Jim_arrayInit(interp);
+  sandbox.native_string = native_command(interp, "string");
+  sandbox.native_lrepeat = native_command(interp, "lrepeat");
+  sandbox.native_range = native_command(interp, "range");
+  for (const char* name : {"time", "loop", "xtrace", "source"}) delete_command(interp, name);
+  const std::pair<const char*, Jim_CmdProc*> commands[] = {
+      {"while", while_command},     {"for", for_command},     {"string", string_command},
+      {"lrepeat", lrepeat_command}, {"range", range_command}, {"puts", quiet_command},
+      {"exit", quiet_command},      {"env", env_command},     {"\x01step", step_command},
+  };
+  for (const auto& [name, procedure] : commands) {
+    Jim_CreateCommand(interp, name, procedure, &sandbox, nullptr);
+  }
+  // Jim calls the trace command before every command it runs.
+  interp->traceCmdObj = name_object(interp, "\x01step");
+  Jim_IncrRefCount(interp->traceCmdObj);
+}
+
+void close_sandbox(TclSandbox& sandbox) {
+  if (sandbox.interp != nullptr) Jim_FreeInterp(sandbox.interp);
+  sandbox.interp = nullptr;
+}
+
+}  // namespace kvr

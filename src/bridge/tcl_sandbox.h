@@ -1,0 +1,62 @@
+// A Jim Tcl interpreter that evaluates a script from another tool and nothing more. It holds Jim's
+// core commands (variables, procs, lists, dicts, strings, expressions, control flow) and the
+// regexp and array commands, but none that reaches outside the process: no files, sockets,
+// processes, clock or environment. Of the core commands, `source', `puts', `env' and `exit' are
+// replaced by the caller's or by ones that touch nothing; `time', `loop' and `xtrace' are gone.
+//
+// A script may be hostile, so its evaluation is bounded: every command it runs and every turn of
+// `while' and `for' (which are ours, so that even an empty body counts) is a step, and past the
+// step limit, or once the heap has grown by more than the memory limit, the script stops with an
+// error at the command it was about to run. `string repeat', `lrepeat' and `range', which could ask
+// for any amount of memory in one call, refuse results past the memory limit before they build
+// them. Jim itself cannot survive an allocation that fails, so these limits keep it from one.
+#ifndef KVR_BRIDGE_TCL_SANDBOX_H_
+#define KVR_BRIDGE_TCL_SANDBOX_H_
+
+#include <jim.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <string>
+
+#include "bridge/script_access.h"
+
+namespace kvr {
+
+struct TclSandbox {
+  Jim_Interp* interp = nullptr;
+  TclLimits limits;
+  std::uint64_t steps = 0;
+  std::size_t heap_at_start = 0;
+  bool out_of_memory = false;  // one of our commands was refused memory
+  Jim_CmdProc* native_string = nullptr;
+  Jim_CmdProc* native_lrepeat = nullptr;
+  Jim_CmdProc* native_range = nullptr;
+};
+
+// Creates the interpreter in `sandbox`; `open_sandbox' and `close_sandbox' pair like new and
+// delete.
+void open_sandbox(TclSandbox& sandbox, const TclLimits& limits);
+void close_sandbox(TclSandbox& sandbox);
+
+// Counts one step of the script. False, with the error as the interpreter's result, past a limit.
+bool take_step(TclSandbox& sandbox);
+
+// Runs `body` for a command of ours: a C++ exception must not cross Jim's C frames, so a refused
+// allocation becomes a Tcl error and marks the sandbox.
+template <typename Body>
+int guarded(TclSandbox& sandbox, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    sandbox.out_of_memory = true;
+  } catch (...) {
+    Jim_SetResultString(sandbox.interp, "an internal error", -1);
+  }
+  return JIM_ERR;
+}
+
+}  // namespace kvr
+
+#endif  // KVR_BRIDGE_TCL_SANDBOX_H_
