@@ -1,6 +1,10 @@
 #include "view/view_command_line.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <string_view>
+
+#include "base/ascii.h"
 
 namespace kvr {
 
@@ -8,7 +12,8 @@ const char kViewUsage[] =
     "Usage: kvrview [options] FILE\n"
     "Shows the scan path of a board configuration file (board.cfg) or a board database\n"
     "(board.dat), of either version; turns a database back into a board.cfg; checks a\n"
-    "board.cfg and shows where its first error stands.\n"
+    "board.cfg and shows where its first error stands; bridges a board to the open JTAG\n"
+    "tools: OpenOCD scripts, SVF padding, imports, and a simulated board for OpenOCD.\n"
     "\n"
     "  kvrview [--group] [-o OUT] FILE    the scan path as a Graphviz graph (DOT)\n"
     "  kvrview --svg OUT.svg [--group] FILE\n"
@@ -18,19 +23,122 @@ const char kViewUsage[] =
     "                                      bytes\n"
     "  kvrview --check board.cfg          check a board.cfg as kvrbuild does; an error is shown\n"
     "                                      at its line and column\n"
+    "  kvrview --openocd [--chip NAME] [--select LINKER:K]... [-o OUT] FILE\n"
+    "                                      the scan chain as an OpenOCD script (jtag newtap)\n"
+    "  kvrview --svf DEVICE [--select LINKER:K]... [-o OUT] FILE\n"
+    "                                      the SVF padding (HIR, TIR, HDR, TDR) that addresses\n"
+    "                                      DEVICE with every other device in BYPASS\n"
+    "  kvrview --import [--search DIR]... [-o OUT] FILE...\n"
+    "                                      a version 2 board.cfg from OpenOCD scripts, OpenOCD's\n"
+    "                                      scan_chain table or BSDL files, from TDI to TDO\n"
+    "  kvrview --serve [--port N] [--log] [--select LINKER:K]... FILE\n"
+    "                                      the board as a simulated scan path behind OpenOCD's\n"
+    "                                      remote_bitbang protocol on 127.0.0.1\n"
     "  kvrview --help                     this usage\n"
     "\n"
-    "  --group   draw a run of like devices, as a version 2 database stores it, as one node\n"
-    "  -o OUT    write to OUT instead of standard output\n"
-    "  --        end the options\n"
+    "  --group          draw a run of like devices, as a version 2 database stores it, as one\n"
+    "                   node\n"
+    "  --chip NAME      the chip name of every TAP of the OpenOCD script (default: board)\n"
+    "  --select LINKER:K\n"
+    "                   put sub-path K (0 to 3) of the scan-path linker LINKER in the chain;\n"
+    "                   without it, no sub-path of that linker is in the chain\n"
+    "  --search DIR     a folder where an imported script's `find' looks, after the script's\n"
+    "                   own folder and before OpenOCD's installed scripts\n"
+    "  --port N         the TCP port --serve listens on; 0, the default, picks a free one,\n"
+    "                   and the first line of the output is the port\n"
+    "  --log            --serve prints every device's instruction after each Update-IR\n"
+    "  -o OUT           write to OUT instead of standard output\n"
+    "  --               end the options\n"
     "\n"
     "Bad input is reported on standard error with the status kvrbuild gives it; the exit\n"
     "status is 0, 1 after bad input, 2 after bad usage.  See kvrview(1).\n";
 
 namespace {
 
+// The options that serve some modes only, and those modes.
+struct ModeOption {
+  std::string_view word;
+  std::initializer_list<ViewMode> modes;
+  const char* what;
+};
+const ModeOption kModeOptions[] = {
+    {"--group", {ViewMode::kDot, ViewMode::kSvg}, "draws, and goes with no other mode"},
+    {"--chip", {ViewMode::kOpenocd}, "goes with --openocd only"},
+    {"--select",
+     {ViewMode::kOpenocd, ViewMode::kSvf, ViewMode::kServe},
+     "goes with --openocd, --svf and --serve only"},
+    {"--search", {ViewMode::kImport}, "goes with --import only"},
+    {"--port", {ViewMode::kServe}, "goes with --serve only"},
+    {"--log", {ViewMode::kServe}, "goes with --serve only"},
+};
+
+// The modes that take no argument, by their words.
+const std::pair<std::string_view, ViewMode> kModes[] = {
+    {"--json", ViewMode::kJson},     {"--cfg", ViewMode::kConfigText},
+    {"--check", ViewMode::kCheck},   {"--openocd", ViewMode::kOpenocd},
+    {"--import", ViewMode::kImport}, {"--serve", ViewMode::kServe},
+};
+
+// The options that take the next word as their argument.
+constexpr std::string_view kTakingArgument[] = {"-o",     "--svg",    "--svf",   "--chip",
+                                                "--port", "--search", "--select"};
+
 std::string usage_error(const std::string& what) {
   return "kvrview: " + what + " (kvrview --help shows the usage)";
+}
+
+bool is_name(std::string_view word) {
+  return !word.empty() && is_letter(word[0]) && std::all_of(word.begin(), word.end(), is_name_char);
+}
+
+// "LINKER:K" with K from 0 to 3.
+std::string take_selection(std::string_view word, ViewRequest& request) {
+  const std::size_t colon = word.rfind(':');
+  if (colon == std::string_view::npos || colon + 2 != word.size() || word[colon + 1] < '0' ||
+      word[colon + 1] > '3' || !is_name(word.substr(0, colon))) {
+    return usage_error(
+        "--select takes LINKER:K, a linker's name and a sub-path from 0 to 3, not `" +
+        std::string(word) + "'");
+  }
+  request.selections.push_back(
+      {lower_cased(word.substr(0, colon)), static_cast<std::uint32_t>(word[colon + 1] - '0')});
+  return "";
+}
+
+std::string take_port(std::string_view word, ViewRequest& request) {
+  unsigned long port = 0;
+  for (const char c : word) port = is_digit(c) && port <= 65535 ? port * 10 + (c - '0') : ~0ul;
+  if (word.empty() || port > 65535) {
+    return usage_error("--port takes a TCP port from 0 to 65535, not `" + std::string(word) + "'");
+  }
+  request.port = static_cast<std::uint16_t>(port);
+  return "";
+}
+
+// The argument of an option that takes one: its value is `argument`.
+std::string take_argument(std::string_view word, std::string_view argument, ViewRequest& request) {
+  if (word == "--chip") {
+    if (!is_name(argument)) {
+      return usage_error("--chip takes a name of letters, digits and '_', not `" +
+                         std::string(argument) + "'");
+    }
+    request.chip = argument;
+    return "";
+  }
+  if (word == "--select") return take_selection(argument, request);
+  if (word == "--port") return take_port(argument, request);
+  if (word == "--search") {
+    request.search.emplace_back(argument);
+    return "";
+  }
+  if (word == "--svf") {
+    request.svf_device = argument;
+    return "";
+  }
+  if (!request.output.empty())
+    return usage_error("a second output file `" + std::string(argument) + "'");
+  request.output = argument;
+  return "";
 }
 
 // Sets the mode once; a second one is an error.
@@ -47,34 +155,47 @@ std::string take_option(std::string_view word, int argc, const char* const* argv
     request.mode = ViewMode::kHelp;
     return "";
   }
-  if (word == "--group") {
-    request.group = true;
+  if (word == "--group" || word == "--log") {
+    (word == "--log" ? request.log : request.group) = true;
     return "";
   }
-  if (word == "--json") return set_mode(request, ViewMode::kJson, word);
-  if (word == "--cfg") return set_mode(request, ViewMode::kConfigText, word);
-  if (word == "--check") return set_mode(request, ViewMode::kCheck, word);
-  if (word != "--svg" && word != "-o")
+  for (const auto& [mode_word, mode] : kModes) {
+    if (word == mode_word) return set_mode(request, mode, word);
+  }
+  if (std::find(std::begin(kTakingArgument), std::end(kTakingArgument), word) ==
+      std::end(kTakingArgument)) {
     return usage_error("unknown option `" + std::string(word) + "'");
-  if (next >= argc) return usage_error(std::string(word) + " needs a file name");
-  if (!request.output.empty())
-    return usage_error("a second output file `" + std::string(argv[next]) + "'");
-  request.output = argv[next++];
-  if (request.output.empty()) return usage_error(std::string(word) + " needs a file name");
-  return word == "--svg" ? set_mode(request, ViewMode::kSvg, word) : "";
+  }
+  if (next >= argc || *argv[next] == '\0') {
+    const bool file = word == "-o" || word == "--svg";
+    return usage_error(std::string(word) + " needs " + (file ? "a file name" : "a value"));
+  }
+  std::string error = take_argument(word, argv[next++], request);
+  if (error.empty() && (word == "--svg" || word == "--svf")) {
+    error = set_mode(request, word == "--svg" ? ViewMode::kSvg : ViewMode::kSvf, word);
+  }
+  return error;
 }
 
-// What the words ask for, checked as a whole.
-std::string check_request(const ViewRequest& request, bool output_option) {
+// What the words ask for, checked as a whole; `given` holds the options used.
+std::string check_request(const ViewRequest& request, bool output_option,
+                          const std::vector<std::string_view>& given) {
   if (request.input.empty()) return usage_error("no input file");
-  if (request.group && request.mode != ViewMode::kDot && request.mode != ViewMode::kSvg) {
-    return usage_error("--group draws, and goes with no other mode");
+  if (request.imports.size() > 1 && request.mode != ViewMode::kImport) {
+    return usage_error("a second input file `" + request.imports[1] + "'");
+  }
+  for (const ModeOption& option : kModeOptions) {
+    const bool used = std::find(given.begin(), given.end(), option.word) != given.end();
+    if (used &&
+        std::find(option.modes.begin(), option.modes.end(), request.mode) == option.modes.end()) {
+      return usage_error(std::string(option.word) + " " + option.what);
+    }
   }
   if (request.mode == ViewMode::kSvg && output_option) {
     return usage_error("--svg names its own output file, so -o has no use");
   }
-  if (request.mode == ViewMode::kCheck && output_option) {
-    return usage_error("--check writes no output file, so -o has no use");
+  if ((request.mode == ViewMode::kCheck || request.mode == ViewMode::kServe) && output_option) {
+    return usage_error("--check and --serve write no output file, so -o has no use");
   }
   return "";
 }
@@ -85,22 +206,23 @@ std::string parse_view_command_line(int argc, const char* const* argv, ViewReque
   request = ViewRequest{};
   bool options = true;
   bool output_option = false;
+  std::vector<std::string_view> given;
   for (int next = 1; next < argc;) {
     const std::string_view word = argv[next++];
     if (options && word == "--") {
       options = false;
     } else if (options && word.size() > 1 && word[0] == '-') {
       output_option = output_option || word == "-o";
+      given.push_back(word);
       std::string error = take_option(word, argc, argv, next, request);
       if (!error.empty()) return error;
       if (request.mode == ViewMode::kHelp) return "";
-    } else if (request.input.empty()) {
-      request.input = word;
     } else {
-      return usage_error("a second input file `" + std::string(word) + "'");
+      request.imports.emplace_back(word);
     }
   }
-  return check_request(request, output_option);
+  if (!request.imports.empty()) request.input = request.imports.front();
+  return check_request(request, output_option, given);
 }
 
 }  // namespace kvr

@@ -6,6 +6,7 @@
 #include "base/file_open.h"
 #include "database/file_kind.h"
 #include "view/board_input.h"
+#include "view/bridge_modes.h"
 #include "view/config_text.h"
 #include "view/diagnostics.h"
 #include "view/dot_graph.h"
@@ -52,6 +53,7 @@ bool config_text(const ViewRequest& request, const InputFile& input, std::string
 
 // What the request makes of its input, in `result`; false with the message in `problem`.
 bool make(const ViewRequest& request, std::string& result, std::string& problem) {
+  if (makes_bridge_text(request.mode)) return make_bridge_text(request, result, problem);
   InputFile input;
   bool made = open_input(request.input, input, problem);
   if (made && request.mode == ViewMode::kConfigText) {
@@ -111,6 +113,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       std::fputs(kViewUsage, out);
       return 0;
     }
+    if (request.mode == ViewMode::kServe) return serve_board(request, out, err);
     std::string result;
     std::string problem;
     if (!make(request, result, problem) || !deliver(request, result, out, problem)) {

@@ -1,0 +1,86 @@
+#include "view/bridge_modes.h"
+
+#include <csignal>
+#include <vector>
+
+#include "bridge/board_chain.h"
+#include "bridge/chain_import.h"
+#include "bridge/openocd_script.h"
+#include "bridge/svf_padding.h"
+#include "jtag/bitbang_server.h"
+#include "jtag/network.h"
+#include "view/board_input.h"
+
+namespace kvr {
+namespace {
+
+// Raised by SIGINT and SIGTERM while --serve runs. The one piece of global state in kvrview: a
+// signal handler can reach nothing else, and a volatile sig_atomic_t is what it may write.
+volatile std::sig_atomic_t g_stop_serving = 0;
+
+extern "C" void stop_serving(int) {
+  g_stop_serving = 1;
+}
+
+// The chain of the request's input board, with its selections.
+bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain,
+                    std::string& problem) {
+  InputFile input;
+  LoadedBoard loaded;
+  bool read = open_input(request.input, input, problem) &&
+              load_board(request.input, input, loaded, problem);
+  close_input(input);
+  if (read && !board_chain(loaded.board, request.selections, chain, problem)) {
+    problem = request.input + ": error: " + problem + "\n";
+    read = false;
+  }
+  return read;
+}
+
+}  // namespace
+
+bool makes_bridge_text(ViewMode mode) {
+  return mode == ViewMode::kOpenocd || mode == ViewMode::kSvf || mode == ViewMode::kImport;
+}
+
+bool make_bridge_text(const ViewRequest& request, std::string& result, std::string& problem) {
+  if (request.mode == ViewMode::kImport) {
+    ImportSettings settings;
+    settings.search = request.search;
+    return import_board(request.imports, settings, result, problem);
+  }
+  std::vector<ChainTap> chain;
+  if (!chain_of_input(request, chain, problem)) return false;
+  if (request.mode == ViewMode::kOpenocd) {
+    result = openocd_script(chain, request.chip, request.input);
+    return true;
+  }
+  if (svf_padding(chain, request.svf_device, request.input, result, problem)) return true;
+  problem = request.input + ": error: " + problem + "\n";
+  return false;
+}
+
+int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
+  std::vector<ChainTap> chain;
+  std::string problem;
+  if (!chain_of_input(request, chain, problem)) {
+    std::fputs(problem.c_str(), err);
+    return 1;
+  }
+  std::vector<SimulatedDevice> devices;
+  for (const ChainTap& tap : chain) {
+    if (tap.in_chain) devices.push_back({tap.name, tap.ir_length});
+  }
+  SimulatedPath path = simulated_path(std::move(devices), request.log);
+  g_stop_serving = 0;
+  std::signal(SIGINT, stop_serving);
+  std::signal(SIGTERM, stop_serving);
+  const std::unique_ptr<Network> network = system_network();
+  const int status =
+      serve_bitbang(*network, path, ServeSettings{request.port, &g_stop_serving}, out, err);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  return status;
+}
+
+}  // namespace kvr
