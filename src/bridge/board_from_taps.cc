@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/ascii.h"
 #include "bridge/openocd_script.h"
@@ -28,25 +29,33 @@ std::string reduced(const ImportedTap& tap) {
   return name.substr(0, kNameLength);
 }
 
-std::string unique_name(const ImportedTap& tap, std::set<std::string>& taken) {
+// The names given so far, and for each reduced name the number its next twin tries first: every
+// smaller one was taken when it was tried and still is, so the search never starts over.
+struct Names {
+  std::unordered_set<std::string> taken;
+  std::unordered_map<std::string, unsigned> next_number;
+};
+
+std::string unique_name(const ImportedTap& tap, Names& names) {
   std::string name = lower_cased(tap.tap);
-  if (!is_device_name(name) || taken.count(name) != 0) name = reduced(tap);
+  if (!is_device_name(name) || names.taken.count(name) != 0) name = reduced(tap);
   const std::string base = name;
-  for (unsigned n = 2; taken.count(name) != 0; ++n) {
+  for (unsigned& n = names.next_number.try_emplace(base, 2).first->second;
+       names.taken.count(name) != 0; ++n) {
     const std::string suffix = "_" + std::to_string(n);
-    name = base.substr(0, kNameLength - suffix.size()) + suffix;
+    name = base.substr(0, kNameLength - std::min(suffix.size(), kNameLength - 1)) + suffix;
   }
-  taken.insert(name);
+  names.taken.insert(name);
   return name;
 }
 
 }  // namespace
 
 std::vector<std::string> device_names(const std::vector<ImportedTap>& taps) {
-  std::set<std::string> taken;
+  Names given;
   std::vector<std::string> names;
   for (const ImportedTap& tap : taps) {
-    if (tap.enabled) names.push_back(unique_name(tap, taken));
+    if (tap.enabled) names.push_back(unique_name(tap, given));
   }
   return names;
 }
@@ -62,7 +71,7 @@ std::string board_config_of(const std::vector<ImportedTap>& taps,
   std::size_t next = 0;
   for (const ImportedTap& tap : taps) {
     if (!tap.enabled) {
-      text += "; " + printable(full_name(tap)) + " is left out: it is declared -disable\n";
+      text += "; " + printable(full_name(tap)) + " is left out: it is disabled, out of the chain\n";
       continue;
     }
     char line[64];

@@ -205,6 +205,7 @@ void add_openocd_commands(OpenocdScript& script) {
 
 int evaluate_file(OpenocdScript& script, const std::string& name, const std::string& text) {
   const std::string& kept = script.texts[name] = text;
+  script.sandbox->limits.steps += script.sandbox->limits.steps_a_byte * text.size();
   ++script.depth;
   const std::size_t zero = kept.find('\0');
   int code = JIM_OK;

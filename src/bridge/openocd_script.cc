@@ -7,20 +7,20 @@ std::string sub_path_comment(const ChainTap& tap) {
   const std::string where =
       "# Sub-path " + std::to_string(tap.sub_path) + " of the linker " + tap.linker;
   if (tap.in_chain) return where + ", selected:\n";
-  return where + ", not selected: declared -disable (--select " + tap.linker + ":" +
-         std::to_string(tap.sub_path) + " puts it in the chain).\n";
+  return where + ", out of the chain (--select " + tap.linker + ":" + std::to_string(tap.sub_path) +
+         " puts it in):\n";
 }
 
 std::string linker_comment(const ChainTap& linker) {
   if (linker.selected == kNoSubPath) {
-    return "# The linker " + linker.name + ", with no sub-path selected.\n";
+    return "# The linker " + linker.name + ": no sub-path selected.\n";
   }
   std::string left_out;
   for (int k = 0; k < 4; ++k) {
     if (k != linker.selected) left_out += (left_out.empty() ? "" : ", ") + std::to_string(k);
   }
-  return "# The linker " + linker.name + ", with sub-path " + std::to_string(linker.selected) +
-         " selected; its sub-paths " + left_out + " are left out of the chain.\n";
+  return "# The linker " + linker.name + ": sub-path " + std::to_string(linker.selected) +
+         " selected, sub-paths " + left_out + " left out of the chain.\n";
 }
 
 }  // namespace

@@ -53,9 +53,11 @@ bool is_decimal(std::string_view text) {
   return !text.empty() && text.size() < 10 && std::all_of(text.begin(), text.end(), is_digit);
 }
 
-bool is_hex(std::string_view text) {
+// "0x" and hexadecimal digits; in an IDCODE, '*' stands for a digit OpenOCD does not compare.
+bool is_hex(std::string_view text, bool idcode = false) {
   return text.size() > 2 && text.substr(0, 2) == "0x" &&
-         std::all_of(text.begin() + 2, text.end(), [](char c) { return hex_digit_value(c) >= 0; });
+         std::all_of(text.begin() + 2, text.end(),
+                     [&](char c) { return hex_digit_value(c) >= 0 || (idcode && c == '*'); });
 }
 
 std::int64_t decimal(std::string_view text) {
@@ -88,7 +90,7 @@ struct TableReader {
     }
     if (w[2].text != "Y" && w[2].text != "n") return fail(w[2].offset, "Enabled is Y or n");
     for (const int hex : {3, 4, 6, 7}) {
-      if (!is_hex(w[hex].text)) {
+      if (!is_hex(w[hex].text, hex < 6)) {
         return fail(w[hex].offset, std::string(kColumns[hex]) + " is a hexadecimal number (0x...)");
       }
     }
@@ -129,7 +131,7 @@ bool read_scan_chain_table(const std::string& file, std::string_view text,
   std::vector<ImportedTap> rows;
   for (++at; at < lines.size(); ++at) {
     const std::vector<Word> w = words_of(lines[at]);
-    if (w.size() == 1 && is_hex(w[0].text) && !rows.empty()) continue;  // one more expected ID
+    if (w.size() == 1 && is_hex(w[0].text, true) && !rows.empty()) continue;  // one more ID
     if (w.empty() || !is_decimal(w[0].text)) break;
     rows.emplace_back();
     if (!reader.row(w, lines[at], rows.size() - 1, rows.back())) return false;

@@ -18,7 +18,11 @@ struct ScriptFiles {
 };
 
 struct TclLimits {
-  std::uint64_t steps = 2'000'000;              // commands run and loop turns
+  // Commands run and loop turns: OpenOCD's own target scripts take under a thousand. Each byte of
+  // the script and of the files it sources adds `steps_a_byte', so that a long list of TAPs, as
+  // kvrview --openocd writes for a large board, is always read.
+  std::uint64_t steps = 1'000'000;
+  std::uint64_t steps_a_byte = 4;
   std::size_t memory = std::size_t{256} << 20;  // bytes of heap the evaluation may add
 };
 

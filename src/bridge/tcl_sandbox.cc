@@ -1,5 +1,6 @@
 #include "bridge/tcl_sandbox.h"
 
+#include <cmath>
 #include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -58,9 +59,22 @@ void delete_command(Jim_Interp* interp, const char* name) {
   Jim_DecrRefCount(interp, object);
 }
 
-// The traced step before every command the script runs.
-int step_command(Jim_Interp* interp, int, Jim_Obj* const*) {
-  return take_step(sandbox_of(interp)) ? JIM_OK : JIM_ERR;
+// The traced step before every command the script runs. Its last argument lists the command's
+// arguments: texts that together pass the memory limit would multiply it in one command (as
+// `append x $x $x ...' does), so the command does not run. Arguments held as lists or numbers,
+// whose text does not exist yet, are not counted: making their text would cost what this spares.
+int step_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  TclSandbox& sandbox = sandbox_of(interp);
+  if (!take_step(sandbox)) return JIM_ERR;
+  std::size_t bytes = 0;
+  const int count = argc > 1 ? Jim_ListLength(interp, argv[argc - 1]) : 0;
+  for (int i = 0; i < count; ++i) {
+    const Jim_Obj* argument = Jim_ListGetIndex(interp, argv[argc - 1], i);
+    bytes += argument->bytes != nullptr ? static_cast<std::size_t>(argument->length) : 0;
+  }
+  if (bytes <= sandbox.limits.memory) return JIM_OK;
+  Jim_SetResultString(interp, "the command's arguments pass the memory a script may use", -1);
+  return JIM_ERR;
 }
 
 // A turn of a loop's body: break and continue end it as Tcl says; any other code but OK leaves
@@ -107,50 +121,68 @@ int for_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   }
 }
 
-// The number in argv[index], or 0 when it is none (the native command then reports it).
-jim_wide count_at(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int index) {
-  jim_wide count = 0;
-  if (index >= argc || Jim_GetWide(interp, argv[index], &count) != JIM_OK) count = 0;
+// The number in argv[index], or 0 when there is none (the native command then reports it).
+double number_at(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int index) {
+  jim_wide number = 0;
+  if (index >= argc || Jim_GetWide(interp, argv[index], &number) != JIM_OK) number = 0;
   Jim_SetEmptyResult(interp);
-  return count;
+  return static_cast<double>(number);
 }
 
-bool within_memory(TclSandbox& sandbox, jim_wide count, std::size_t size) {
-  if (count <= 0 || static_cast<std::uint64_t>(count) <= sandbox.limits.memory / (size + 1)) {
-    return true;
+double text_length(Jim_Obj* object) {
+  int length = 0;
+  Jim_GetString(object, &length);
+  return length;
+}
+
+constexpr double kObjectBytes = sizeof(Jim_Obj) + sizeof(Jim_Obj*);
+
+// How many bytes the result of each guarded command may take, from its arguments.
+double repeat_bytes(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {  // string repeat S N
+  const bool repeat = argc == 4 && std::strcmp(Jim_String(argv[1]), "repeat") == 0;
+  return repeat ? text_length(argv[2]) * number_at(interp, argc, argv, 3) : 0;
+}
+double lrepeat_bytes(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {  // lrepeat N E...
+  return number_at(interp, argc, argv, 1) * (argc - 2) * sizeof(Jim_Obj*);
+}
+double range_bytes(Jim_Interp* interp, int argc,
+                   Jim_Obj* const* argv) {  // range ?START? END ?STEP?
+  const double end = number_at(interp, argc, argv, argc >= 3 ? 2 : 1);
+  const double start = argc >= 3 ? number_at(interp, argc, argv, 1) : 0;
+  return (std::abs(end) + std::abs(start)) * kObjectBytes;
+}
+double join_bytes(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {  // join LIST ?SEPARATOR?
+  if (argc < 2) return 0;
+  const int count = Jim_ListLength(interp, argv[1]);
+  double bytes = count * (argc > 2 ? text_length(argv[2]) : 1.0);
+  for (int i = 0; i < count; ++i) {
+    const Jim_Obj* element = Jim_ListGetIndex(interp, argv[1], i);
+    bytes += element->bytes != nullptr ? element->length : kObjectBytes;
   }
-  Jim_SetResultString(sandbox.interp, "the result would pass the memory a script may use", -1);
-  return false;
+  return bytes;
+}
+double split_bytes(Jim_Interp*, int argc, Jim_Obj* const* argv) {  // split TEXT ?CHARACTERS?
+  return argc > 1 ? text_length(argv[1]) * kObjectBytes : 0;
 }
 
-// string repeat STRING COUNT, and the other subcommands as Jim has them.
-int string_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  TclSandbox& sandbox = sandbox_of(interp);
-  if (argc >= 4 && std::strcmp(Jim_String(argv[1]), "repeat") == 0) {
-    int length = 0;
-    Jim_GetString(argv[2], &length);
-    if (!within_memory(sandbox, count_at(interp, argc, argv, 3), static_cast<std::size_t>(length)))
-      return JIM_ERR;
+struct GuardRow {
+  const char* name;
+  double (*result_bytes)(Jim_Interp*, int, Jim_Obj* const*);
+};
+constexpr GuardRow kGuards[kGuardedCommands] = {{"string", repeat_bytes},
+                                                {"lrepeat", lrepeat_bytes},
+                                                {"range", range_bytes},
+                                                {"join", join_bytes},
+                                                {"split", split_bytes}};
+
+int guarded_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  const GuardedCommand& command = *static_cast<GuardedCommand*>(Jim_CmdPrivData(interp));
+  const GuardRow& row = kGuards[command.row];
+  if (row.result_bytes(interp, argc, argv) > static_cast<double>(command.sandbox->limits.memory)) {
+    Jim_SetResultString(interp, "the result would pass the memory a script may use", -1);
+    return JIM_ERR;
   }
-  return sandbox.native_string(interp, argc, argv);
-}
-
-// lrepeat COUNT ELEMENT...
-int lrepeat_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  TclSandbox& sandbox = sandbox_of(interp);
-  const auto elements = sizeof(Jim_Obj*) * static_cast<std::size_t>(argc > 2 ? argc - 2 : 1);
-  if (!within_memory(sandbox, count_at(interp, argc, argv, 1), elements)) return JIM_ERR;
-  return sandbox.native_lrepeat(interp, argc, argv);
-}
-
-// range ?START? END ?STEP?: at most END - START elements, which the larger number bounds.
-int range_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  TclSandbox& sandbox = sandbox_of(interp);
-  const jim_wide end = count_at(interp, argc, argv, argc >= 3 ? 2 : 1);
-  const jim_wide start = argc >= 3 ? count_at(interp, argc, argv, 1) : 0;
-  const jim_wide span = start < 0 ? (end > 0 ? end : 0) - start : end - start;
-  if (!within_memory(sandbox, span, 2 * sizeof(Jim_Obj*) + 64)) return JIM_ERR;
-  return sandbox.native_range(interp, argc, argv);
+  return command.native(interp, argc, argv);
 }
 
 // Commands that write to standard output or end the process: they do nothing.
@@ -190,14 +222,15 @@ void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
   Jim_RegisterCoreCommands(interp);
   Jim_regexpInit(interp);
   Jim_arrayInit(interp);
-  sandbox.native_string = native_command(interp, "string");
-  sandbox.native_lrepeat = native_command(interp, "lrepeat");
-  sandbox.native_range = native_command(interp, "range");
+  for (std::size_t row = 0; row < kGuardedCommands; ++row) {
+    GuardedCommand& command = sandbox.guarded[row];
+    command = {&sandbox, row, native_command(interp, kGuards[row].name)};
+    Jim_CreateCommand(interp, kGuards[row].name, guarded_command, &command, nullptr);
+  }
   for (const char* name : {"time", "loop", "xtrace", "source"}) delete_command(interp, name);
   const std::pair<const char*, Jim_CmdProc*> commands[] = {
-      {"while", while_command},     {"for", for_command},     {"string", string_command},
-      {"lrepeat", lrepeat_command}, {"range", range_command}, {"puts", quiet_command},
-      {"exit", quiet_command},      {"env", env_command},     {"\x01step", step_command},
+      {"while", while_command}, {"for", for_command}, {"puts", quiet_command},
+      {"exit", quiet_command},  {"env", env_command}, {"\x01step", step_command},
   };
   for (const auto& [name, procedure] : commands) {
     Jim_CreateCommand(interp, name, procedure, &sandbox, nullptr);

@@ -7,14 +7,19 @@
 // A script may be hostile, so its evaluation is bounded: every command it runs and every turn of
 // `while' and `for' (which are ours, so that even an empty body counts) is a step, and past the
 // step limit, or once the heap has grown by more than the memory limit, the script stops with an
-// error at the command it was about to run. `string repeat', `lrepeat' and `range', which could ask
-// for any amount of memory in one call, refuse results past the memory limit before they build
-// them. Jim itself cannot survive an allocation that fails, so these limits keep it from one.
+// error at the command it was about to run. The heap is measured where the C library or the
+// sanitizer tells its size (glibc, AddressSanitizer); elsewhere only the step limit holds. A
+// command whose text arguments add up past the memory limit does not run, and `string repeat',
+// `lrepeat', `range', `join' and `split', whose results can be far larger than their arguments,
+// refuse results past the memory limit before they build them. Jim itself cannot survive an
+// allocation that fails, and these limits keep it from one; what they do not see is the text of
+// a list made of many references to one long text, which a script can still ask for.
 #ifndef KVR_BRIDGE_TCL_SANDBOX_H_
 #define KVR_BRIDGE_TCL_SANDBOX_H_
 
 #include <jim.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -24,15 +29,24 @@
 
 namespace kvr {
 
+struct TclSandbox;
+
+// A native command whose result can be far larger than its arguments, behind a guard that first
+// works out how large the result may be.
+struct GuardedCommand {
+  TclSandbox* sandbox = nullptr;
+  std::size_t row = 0;  // in the table of guards
+  Jim_CmdProc* native = nullptr;
+};
+inline constexpr std::size_t kGuardedCommands = 5;
+
 struct TclSandbox {
   Jim_Interp* interp = nullptr;
   TclLimits limits;
   std::uint64_t steps = 0;
   std::size_t heap_at_start = 0;
   bool out_of_memory = false;  // one of our commands was refused memory
-  Jim_CmdProc* native_string = nullptr;
-  Jim_CmdProc* native_lrepeat = nullptr;
-  Jim_CmdProc* native_range = nullptr;
+  std::array<GuardedCommand, kGuardedCommands> guarded;
 };
 
 // Creates the interpreter in `sandbox`; `open_sandbox' and `close_sandbox' pair like new and

@@ -27,7 +27,7 @@ class PosixNetwork final : public Network {
     if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
       return failed("bind", listener, problem);
     }
-    if (::listen(listener, 8) != 0) return failed("listen", listener, problem);
+    if (::listen(listener, SOMAXCONN) != 0) return failed("listen", listener, problem);
     socklen_t length = sizeof address;
     if (::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
       return failed("getsockname", listener, problem);

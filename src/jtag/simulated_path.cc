@@ -6,10 +6,6 @@
 namespace kvr {
 namespace {
 
-void enter_reset(SimulatedPath& path) {
-  std::fill(path.instructions.begin(), path.instructions.end(), std::uint8_t{1});
-}
-
 void capture_ir(SimulatedPath& path) {
   path.ring.assign(path.ir_bits, 0);
   for (std::size_t d = 0; d < path.devices.size(); ++d) {
@@ -70,10 +66,8 @@ void clock_rising_edge(SimulatedPath& path, bool tms, bool tdi) {
     default:
       break;
   }
-  const TapState before = path.state;
   path.state = next_tap_state(path.state, tms);
   if (path.state == TapState::kUpdateIr) update_ir(path);
-  if (path.state == TapState::kTestLogicReset && before != path.state) enter_reset(path);
 }
 
 bool tdo_level(const SimulatedPath& path, bool tdi) {
@@ -83,9 +77,7 @@ bool tdo_level(const SimulatedPath& path, bool tdi) {
 
 void set_trst(SimulatedPath& path, bool asserted) {
   path.trst = asserted;
-  if (!asserted) return;
-  path.state = TapState::kTestLogicReset;
-  enter_reset(path);
+  if (asserted) path.state = TapState::kTestLogicReset;
 }
 
 std::string instruction_line(const SimulatedPath& path) {

@@ -2,9 +2,10 @@
 //
 // Each device has a TAP controller, an instruction register (IR) of its own length and a one-bit
 // BYPASS register. Capture-IR loads binary ...01 into the IR's shift stage (bit 0 one, every other
-// bit zero), as the standard asks of every IR. Test-Logic-Reset, reached by TMS or by TRST, loads
-// the all-ones instruction, BYPASS, into every device; a board description knows no IDCODE and no
-// other register, so every instruction selects BYPASS, which captures 0.
+// bit zero), as the standard asks of every IR. A board description knows no IDCODE and no other
+// data register, so BYPASS, which captures 0, is the data register at Test-Logic-Reset (reached by
+// TMS or by TRST), under the all-ones instruction and, as the standard has it for the codes a
+// device does not use, under every other one. The instructions themselves are seen in the log.
 //
 // While the devices shift, the whole path is one shift register: TDI feeds the first device's
 // most significant bit, each device's bit 0 feeds the next device, and the last device's bit 0
@@ -34,7 +35,7 @@ struct SimulatedPath {
   std::size_t ir_bits = 0;
   TapState state = TapState::kTestLogicReset;
   bool trst = false;                       // TRST asserted: every TAP held in Test-Logic-Reset
-  std::vector<std::uint8_t> instructions;  // every device's instruction, a bit a byte, from TDO
+  std::vector<std::uint8_t> instructions;  // the last Update-IR's, a bit a byte, from TDO
   std::vector<std::uint8_t> ring;          // the shift stages of the last capture, a bit a byte
   std::size_t head = 0;                    // the ring's bit at TDO
   bool log_updates = false;

@@ -75,12 +75,9 @@ int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
   g_stop_serving = 0;
   std::signal(SIGINT, stop_serving);
   std::signal(SIGTERM, stop_serving);
+  // The handlers stay: a signal after the server has stopped finds the program on its way out.
   const std::unique_ptr<Network> network = system_network();
-  const int status =
-      serve_bitbang(*network, path, ServeSettings{request.port, &g_stop_serving}, out, err);
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-  return status;
+  return serve_bitbang(*network, path, ServeSettings{request.port, &g_stop_serving}, out, err);
 }
 
 }  // namespace kvr
