@@ -81,7 +81,12 @@ int jtag_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   return guarded(*script.sandbox, [&] {
     const std::string_view sub = argc > 1 ? word(argv[1]) : "";
     if (sub == "newtap") return newtap(interp, argc, argv, 2);
+    // Answers as long as the chain cost a step a TAP, so that asking in a loop stays bounded.
+    if (sub == "names" && !take_step(*script.sandbox, script.taps.size())) return JIM_ERR;
     if (sub == "names") return answer_list(interp, tap_names(script));
+    if (sub == "tapisenabled" && argc == 3 && !take_step(*script.sandbox, script.taps.size())) {
+      return JIM_ERR;
+    }
     if (sub == "tapisenabled" && argc == 3) {
       for (const ImportedTap& tap : script.taps) {
         if (full_name(tap) == word(argv[2])) return answer(interp, tap.enabled ? "1" : "0");
@@ -110,6 +115,7 @@ int target_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   return guarded(*script.sandbox, [&] {
     const std::string_view sub = argc > 1 ? word(argv[1]) : "";
     if (sub == "create" && argc > 2) script.targets.emplace_back(word(argv[2]));
+    if (sub == "names" && !take_step(*script.sandbox, script.targets.size())) return JIM_ERR;
     if (sub == "names") return answer_list(interp, script.targets);
     if (sub == "current")
       return answer(interp, script.targets.empty() ? "" : script.targets.back());

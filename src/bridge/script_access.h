@@ -24,6 +24,7 @@ struct TclLimits {
   std::uint64_t steps = 1'000'000;
   std::uint64_t steps_a_byte = 4;
   std::size_t memory = std::size_t{256} << 20;  // bytes of heap the evaluation may add
+  double seconds = 10;                          // of processor time
 };
 
 }  // namespace kvr

@@ -1,5 +1,6 @@
 #include "bridge/tcl_chain_reader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "bridge/openocd_commands.h"
@@ -9,29 +10,35 @@ namespace kvr {
 namespace {
 
 // Where Jim says the evaluation failed: the file and line of the command at fault. A command made
-// up by the script (as `eval' runs one) has no place of its own in a file; then the innermost
-// call of Jim's stack trace (triples of procedure, file and line) that has one stands for it.
+// up by the script (as `eval' runs one) may have no place of its own in a file we read; then the
+// innermost call of Jim's stack trace (triples of procedure, file and line) that has one stands
+// for it, and failing that the script's first line.
 ImportFailure jim_failure(const OpenocdScript& script, const std::string& top) {
   Jim_Interp* interp = script.sandbox->interp;
   if (script.placed) return *script.placed;
   const std::string message = Jim_String(Jim_GetResult(interp));
   std::string file = top;
-  jim_wide line_number = interp->errorLine;
-  if (interp->errorFileNameObj != nullptr && *Jim_String(interp->errorFileNameObj) != '\0') {
+  jim_wide line = 1;
+  const auto known = [&](Jim_Obj* name) {
+    return name != nullptr && script.texts.count(Jim_String(name)) == 1;
+  };
+  if (known(interp->errorFileNameObj)) {
     file = Jim_String(interp->errorFileNameObj);
+    line = interp->errorLine;
   } else if (interp->stackTrace != nullptr) {
     const int length = Jim_ListLength(interp, interp->stackTrace);
     for (int i = 0; i + 2 < length; i += 3) {
-      const char* called_in = Jim_String(Jim_ListGetIndex(interp, interp->stackTrace, i + 1));
-      if (*called_in == '\0') continue;
-      file = called_in;
-      Jim_GetWide(interp, Jim_ListGetIndex(interp, interp->stackTrace, i + 2), &line_number);
+      Jim_Obj* called_in = Jim_ListGetIndex(interp, interp->stackTrace, i + 1);
+      if (!known(called_in)) continue;
+      file = Jim_String(called_in);
+      Jim_GetWide(interp, Jim_ListGetIndex(interp, interp->stackTrace, i + 2), &line);
       break;
     }
   }
-  const auto text = script.texts.find(file);
-  const auto line = static_cast<std::uint32_t>(line_number > 0 ? line_number : 1);
-  return failure_on_line(file, text == script.texts.end() ? "" : text->second, line, message);
+  const std::string& text = script.texts.at(file);
+  const auto last = static_cast<jim_wide>(1 + std::count(text.begin(), text.end(), '\n'));
+  return failure_on_line(file, text,
+                         static_cast<std::uint32_t>(std::clamp<jim_wide>(line, 1, last)), message);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <ctime>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KVR_HEAP_FROM_SANITIZER 1
@@ -165,24 +167,59 @@ double split_bytes(Jim_Interp*, int argc, Jim_Obj* const* argv) {  // split TEXT
   return argc > 1 ? text_length(argv[1]) * kObjectBytes : 0;
 }
 
+// Which arguments of each guarded command are counts.
+bool repeat_count(int argc, Jim_Obj* const* argv, int i) {
+  return i == 3 && argc == 4 && std::strcmp(Jim_String(argv[1]), "repeat") == 0;
+}
+bool first_count(int, Jim_Obj* const*, int i) {
+  return i == 1;
+}
+bool every_count(int, Jim_Obj* const*, int) {
+  return true;
+}
+bool no_count(int, Jim_Obj* const*, int) {
+  return false;
+}
+
 struct GuardRow {
   const char* name;
+  bool (*is_count)(int argc, Jim_Obj* const* argv, int index);
   double (*result_bytes)(Jim_Interp*, int, Jim_Obj* const*);
 };
-constexpr GuardRow kGuards[kGuardedCommands] = {{"string", repeat_bytes},
-                                                {"lrepeat", lrepeat_bytes},
-                                                {"range", range_bytes},
-                                                {"join", join_bytes},
-                                                {"split", split_bytes}};
+constexpr GuardRow kGuards[kGuardedCommands] = {{"string", repeat_count, repeat_bytes},
+                                                {"lrepeat", first_count, lrepeat_bytes},
+                                                {"range", every_count, range_bytes},
+                                                {"join", no_count, join_bytes},
+                                                {"split", no_count, split_bytes}};
 
+// Jim reads these counts as expressions, which may run commands: each is read once, here, and
+// the native command gets its value.
 int guarded_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   const GuardedCommand& command = *static_cast<GuardedCommand*>(Jim_CmdPrivData(interp));
   const GuardRow& row = kGuards[command.row];
-  if (row.result_bytes(interp, argc, argv) > static_cast<double>(command.sandbox->limits.memory)) {
-    Jim_SetResultString(interp, "the result would pass the memory a script may use", -1);
-    return JIM_ERR;
-  }
-  return command.native(interp, argc, argv);
+  return guarded(*command.sandbox, [&] {
+    std::vector<Jim_Obj*> words(argv, argv + argc);
+    int code = JIM_OK;
+    for (int i = 1; i < argc && code == JIM_OK; ++i) {
+      jim_wide count = 0;
+      if (!row.is_count(argc, argv, i)) continue;
+      code = Jim_GetWideExpr(interp, argv[i], &count);
+      words[static_cast<std::size_t>(i)] = Jim_NewIntObj(interp, count);
+      Jim_IncrRefCount(words[static_cast<std::size_t>(i)]);
+    }
+    if (code == JIM_OK && row.result_bytes(interp, argc, words.data()) >
+                              static_cast<double>(command.sandbox->limits.memory)) {
+      Jim_SetResultString(interp, "the result would pass the memory a script may use", -1);
+      code = JIM_ERR;
+    }
+    if (code == JIM_OK) code = command.native(interp, argc, words.data());
+    for (int i = 1; i < argc; ++i) {
+      if (words[static_cast<std::size_t>(i)] != argv[i]) {
+        Jim_DecrRefCount(interp, words[static_cast<std::size_t>(i)]);
+      }
+    }
+    return code;
+  });
 }
 
 // Commands that write to standard output or end the process: they do nothing.
@@ -203,10 +240,16 @@ int env_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
 
 }  // namespace
 
-bool take_step(TclSandbox& sandbox) {
-  if (++sandbox.steps > sandbox.limits.steps) {
+bool take_step(TclSandbox& sandbox, std::uint64_t steps) {
+  constexpr std::uint64_t kClockEvery = 64;  // steps between two looks at the clock
+  const bool look = sandbox.steps / kClockEvery != (sandbox.steps + steps) / kClockEvery;
+  sandbox.steps += steps;
+  if (sandbox.steps > sandbox.limits.steps) {
     Jim_SetResultFormatted(sandbox.interp, "the script runs longer than %s steps allow",
                            std::to_string(sandbox.limits.steps).c_str());
+  } else if (look && static_cast<double>(std::clock() - sandbox.clock_at_start) >
+                         sandbox.limits.seconds * CLOCKS_PER_SEC) {
+    Jim_SetResultString(sandbox.interp, "the script runs longer than its time allows", -1);
   } else if (heap_in_use() > sandbox.heap_at_start + sandbox.limits.memory) {
     Jim_SetResultString(sandbox.interp, "the script uses more memory than it may", -1);
   } else {
@@ -218,6 +261,7 @@ bool take_step(TclSandbox& sandbox) {
 void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
   sandbox.limits = limits;
   sandbox.heap_at_start = heap_in_use();
+  sandbox.clock_at_start = std::clock();
   Jim_Interp* interp = sandbox.interp = Jim_CreateInterp();
   Jim_RegisterCoreCommands(interp);
   Jim_regexpInit(interp);

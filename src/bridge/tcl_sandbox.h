@@ -11,8 +11,10 @@
 // sanitizer tells its size (glibc, AddressSanitizer); elsewhere only the step limit holds. A
 // command whose text arguments add up past the memory limit does not run, and `string repeat',
 // `lrepeat', `range', `join' and `split', whose results can be far larger than their arguments,
-// refuse results past the memory limit before they build them. Jim itself cannot survive an
-// allocation that fails, and these limits keep it from one; what they do not see is the text of
+// refuse results past the memory limit before they build them. A step of Jim's own commands may
+// cost as much as its data is large, so the processor time is bounded as well: the one limit
+// that depends on the machine, there only to end what the others cannot. Jim itself cannot survive
+// an allocation that fails, and these limits keep it from one; what they do not see is the text of
 // a list made of many references to one long text, which a script can still ask for.
 #ifndef KVR_BRIDGE_TCL_SANDBOX_H_
 #define KVR_BRIDGE_TCL_SANDBOX_H_
@@ -22,6 +24,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <new>
 #include <string>
 
@@ -45,6 +48,7 @@ struct TclSandbox {
   TclLimits limits;
   std::uint64_t steps = 0;
   std::size_t heap_at_start = 0;
+  std::clock_t clock_at_start = 0;
   bool out_of_memory = false;  // one of our commands was refused memory
   std::array<GuardedCommand, kGuardedCommands> guarded;
 };
@@ -54,8 +58,9 @@ struct TclSandbox {
 void open_sandbox(TclSandbox& sandbox, const TclLimits& limits);
 void close_sandbox(TclSandbox& sandbox);
 
-// Counts one step of the script. False, with the error as the interpreter's result, past a limit.
-bool take_step(TclSandbox& sandbox);
+// Counts `steps' steps of the script. False, with the error as the interpreter's result, past a
+// limit.
+bool take_step(TclSandbox& sandbox, std::uint64_t steps = 1);
 
 // Runs `body` for a command of ours: a C++ exception must not cross Jim's C frames, so a refused
 // allocation becomes a Tcl error and marks the sandbox.

@@ -45,9 +45,9 @@ class Server {
  public:
   explicit Server(std::vector<std::string> words) {
     words.insert(words.begin(), {KVR_VIEW_PATH, "--serve"});
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv(words.size() + 1, nullptr);
+    std::transform(words.begin(), words.end(), argv.begin(),
+                   [](std::string& w) { return w.data(); });
     int ends[2];
     if (::pipe(ends) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -284,8 +284,8 @@ TEST(OpenocdClient, ImportsGiveTheChainsOpenocdEvaluatesItsTargetScriptsTo) {
     if (got == expected) {
       ++same;
     } else {
-      different +=
-          entry.path().filename().string() + ": OpenOCD " + expected + "/ kvrview " + got + "\n";
+      different.append(entry.path().filename().string()).append(": OpenOCD ").append(expected);
+      different.append("/ kvrview ").append(got).append("\n");
     }
   }
   std::printf(
