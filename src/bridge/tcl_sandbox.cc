@@ -13,7 +13,8 @@
 #endif
 #endif
 #if defined(KVR_HEAP_FROM_SANITIZER)
-#include <sanitizer/allocator_interface.h>
+// The sanitizers' runtime (g++'s and clang's alike) holds the heap and tells its size.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif

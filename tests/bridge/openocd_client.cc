@@ -5,6 +5,7 @@
 // `openocd' to run it exits with 77, which CTest counts as skipped.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -57,25 +58,31 @@ class Server {
     ::posix_spawn(&pid_, KVR_VIEW_PATH, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
-    out_ = ::fdopen(ends[0], "r");
-    char line[32] = "";
-    if (std::fgets(line, sizeof line, out_) != nullptr) port_ = std::atoi(line);
+    out_ = ends[0];
+    std::string line;
+    for (char c = 0; ::read(out_, &c, 1) == 1 && c != '\n';) line += c;
+    port_ = std::atoi(line.c_str());
   }
   ~Server() { stop(); }
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
   int port() const { return port_; }
 
-  // Stops the server, if a client's 'Q' has not, and returns what it printed after the port.
+  // Waits for the server to end, as a client's 'Q' ends it, and returns what it printed after
+  // the port. A server still running after a minute without a word is stopped with SIGTERM, so
+  // that a fault shows as a failure rather than a test that never ends.
   std::string stop() {
     std::string printed;
     if (pid_ <= 0) return printed;
-    ::kill(pid_, SIGTERM);
     char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, out_)) > 0;) {
-      printed.append(buffer, got);
+    for (;;) {
+      pollfd entry{out_, POLLIN, 0};
+      if (::poll(&entry, 1, 60'000) == 0) ::kill(pid_, SIGTERM);
+      const ssize_t got = ::read(out_, buffer, sizeof buffer);
+      if (got <= 0) break;
+      printed.append(buffer, static_cast<std::size_t>(got));
     }
-    std::fclose(out_);
+    ::close(out_);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -86,7 +93,7 @@ class Server {
 
  private:
   pid_t pid_ = -1;
-  std::FILE* out_ = nullptr;
+  int out_ = -1;  // the server's standard output
   int port_ = 0;
   int status_ = -1;
 };
@@ -273,6 +280,9 @@ TEST(OpenocdClient, ImportsGiveTheChainsOpenocdEvaluatesItsTargetScriptsTo) {
     if (std::filesystem::is_directory(folder)) targets = folder;
   }
   if (targets.empty()) GTEST_SKIP() << "OpenOCD's target scripts are not installed";
+  if (run(KVR_VIEW_PATH " --import /dev/null").find("without Jim Tcl") != std::string::npos) {
+    GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
+  }
   unsigned chains = 0, same = 0;
   std::string different;
   for (const auto& entry : std::filesystem::directory_iterator(targets)) {
