@@ -41,21 +41,19 @@ std::string shell_word(const std::string& word) {
   return "'" + word + "'";
 }
 
-// `kvrview --serve' running, with its standard output.
+// `kvrview --serve WORDS' running, with its standard output.
 class Server {
  public:
-  explicit Server(std::vector<std::string> words) {
-    words.insert(words.begin(), {KVR_VIEW_PATH, "--serve"});
-    std::vector<char*> argv(words.size() + 1, nullptr);
-    std::transform(words.begin(), words.end(), argv.begin(),
-                   [](std::string& w) { return w.data(); });
+  explicit Server(const std::string& words) {
+    const std::string command = "exec " KVR_VIEW_PATH " --serve " + words;
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     int ends[2];
     if (::pipe(ends) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
     posix_spawn_file_actions_addclose(&actions, ends[0]);
-    ::posix_spawn(&pid_, KVR_VIEW_PATH, &actions, nullptr, argv.data(), environ);
+    ::posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
     out_ = ends[0];
@@ -165,9 +163,7 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
     linkers += static_cast<unsigned>(board.json["linkers"].size());
     selected += static_cast<unsigned>(board.selected.size());
     run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
-    std::vector<std::string> words = testing::select_words(board.selected);
-    words.push_back(board.file);
-    Server server(words);
+    Server server(shell_word(board.file) + selections(board));
     int status = -1;
     const std::string output =
         openocd(server.port(), "chain.tcl", {"init", "scan_chain", "shutdown"}, &status);
@@ -229,11 +225,7 @@ TEST(OpenocdClient, SvfPaddingLoadsAnInstructionIntoOneDeviceAndBypassIntoTheOth
     }
     sandbox.write("pad.svf", svf);
     run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
-    std::vector<std::string> words = {"--log"};
-    const std::vector<std::string> select = testing::select_words(board.selected);
-    words.insert(words.end(), select.begin(), select.end());
-    words.push_back(board.file);
-    Server server(words);
+    Server server("--log " + shell_word(board.file) + selections(board));
     int status = -1;
     const std::string output =
         openocd(server.port(), "chain.tcl", {"init", "svf -quiet pad.svf", "shutdown"}, &status);
