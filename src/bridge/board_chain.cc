@@ -37,10 +37,8 @@ bool choices_by_linker(const StoredBoard& board, const ScanPaths& paths,
   return true;
 }
 
-}  // namespace
-
-bool board_chain(const StoredBoard& board, const std::vector<SubPathChoice>& choices,
-                 std::vector<ChainTap>& chain, std::string& problem) {
+bool chain_of(const StoredBoard& board, const std::vector<SubPathChoice>& choices,
+              std::vector<ChainTap>& chain, std::string& problem) {
   const ScanPaths paths = scan_paths(board);
   std::map<std::size_t, int> chosen;
   if (!choices_by_linker(board, paths, choices, chosen, problem)) return false;
@@ -66,6 +64,13 @@ bool board_chain(const StoredBoard& board, const std::vector<SubPathChoice>& cho
     }
   }
   return true;
+}
+
+}  // namespace
+
+Outcome board_chain(const StoredBoard& board, const std::vector<SubPathChoice>& choices,
+                    std::vector<ChainTap>& chain, std::string& problem) {
+  return outcome_of([&] { return chain_of(board, choices, chain, problem); });
 }
 
 }  // namespace kvr

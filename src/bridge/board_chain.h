@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/outcome.h"
 #include "database/database_reader.h"
 
 namespace kvr {
@@ -39,9 +40,9 @@ struct ChainTap {
 };
 
 // The chain of `board` with `choices`, from TDI to TDO. A choice that names no linker of the board,
-// or a linker chosen twice, is refused with the reason in `problem`.
-bool board_chain(const StoredBoard& board, const std::vector<SubPathChoice>& choices,
-                 std::vector<ChainTap>& chain, std::string& problem);
+// or a linker chosen twice, fails with the reason in `problem`.
+Outcome board_chain(const StoredBoard& board, const std::vector<SubPathChoice>& choices,
+                    std::vector<ChainTap>& chain, std::string& problem);
 
 }  // namespace kvr
 

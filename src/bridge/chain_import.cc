@@ -45,14 +45,8 @@ bool read_file_taps(const std::string& name, const std::string& text,
   return read_tcl_chain(name, text, files, settings.limits, taps, failure);
 }
 
-}  // namespace
-
-ScriptFiles file_system_files() {
-  return ScriptFiles{{}, read_whole, is_file};
-}
-
-bool import_board(const std::vector<std::string>& files, const ImportSettings& settings,
-                  std::string& board, std::string& problem) {
+bool board_of(const std::vector<std::string>& files, const ImportSettings& settings,
+              std::string& board, std::string& problem) {
   std::vector<ImportedTap> chain;
   for (const std::string& name : files) {
     std::string text;
@@ -71,6 +65,17 @@ bool import_board(const std::vector<std::string>& files, const ImportSettings& s
   }
   board = board_config_of(chain, files);
   return true;
+}
+
+}  // namespace
+
+ScriptFiles file_system_files() {
+  return ScriptFiles{{}, read_whole, is_file};
+}
+
+Outcome import_board(const std::vector<std::string>& files, const ImportSettings& settings,
+                     std::string& board, std::string& problem) {
+  return outcome_of([&] { return board_of(files, settings, board, problem); });
 }
 
 }  // namespace kvr

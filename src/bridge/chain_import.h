@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/outcome.h"
 #include "bridge/script_access.h"
 
 namespace kvr {
@@ -29,10 +30,9 @@ struct ImportSettings {
   TclLimits limits;
 };
 
-// The board.cfg in `board`; false with the message for standard error in `problem`. A refused
-// allocation throws std::bad_alloc.
-bool import_board(const std::vector<std::string>& files, const ImportSettings& settings,
-                  std::string& board, std::string& problem);
+// The board.cfg in `board`, or a failure with the message for standard error in `problem`.
+Outcome import_board(const std::vector<std::string>& files, const ImportSettings& settings,
+                     std::string& board, std::string& problem);
 
 }  // namespace kvr
 

@@ -123,9 +123,11 @@ int target_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   });
 }
 
-// `path` made absolute and plain, without "." and "..".
+// `path` made absolute (when the working folder can be known) and plain, without "." and "..".
 std::filesystem::path plain(const std::string& path) {
-  return std::filesystem::absolute(std::filesystem::path(path)).lexically_normal();
+  std::error_code unknown;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, unknown);
+  return (unknown ? std::filesystem::path(path) : absolute).lexically_normal();
 }
 
 bool inside_folders(const ScriptFiles& files, const std::filesystem::path& path) {

@@ -23,15 +23,8 @@ std::string linker_comment(const ChainTap& linker) {
          " selected, sub-paths " + left_out + " left out of the chain.\n";
 }
 
-}  // namespace
-
-std::string printable(std::string text) {
-  for (char& c : text) c = c >= ' ' && c <= '~' ? c : '?';
-  return text;
-}
-
-std::string openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
-                           const std::string& source) {
+std::string declarations(const std::vector<ChainTap>& chain, const std::string& chip,
+                         const std::string& source) {
   std::string script =
       "# The scan chain of `" + printable(source) +
       "', written by kvrview --openocd.\n"
@@ -50,6 +43,21 @@ std::string openocd_script(const std::vector<ChainTap>& chain, const std::string
               std::to_string(tap->ir_length) + (tap->in_chain ? "\n" : " -disable\n");
   }
   return script;
+}
+
+}  // namespace
+
+std::string printable(std::string text) {
+  for (char& c : text) c = c >= ' ' && c <= '~' ? c : '?';
+  return text;
+}
+
+Outcome openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
+                       const std::string& source, std::string& script) {
+  return outcome_of([&] {
+    script = declarations(chain, chip, source);
+    return true;
+  });
 }
 
 }  // namespace kvr

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/outcome.h"
 #include "bridge/board_chain.h"
 
 namespace kvr {
@@ -16,8 +17,8 @@ namespace kvr {
 inline constexpr char kDefaultChip[] = "board";
 
 // The script for `chain`, whose header comment names `source`, the file it was made from.
-std::string openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
-                           const std::string& source);
+Outcome openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
+                       const std::string& source, std::string& script);
 
 // `text` with every byte outside printable ASCII replaced by '?', fit for a comment line.
 std::string printable(std::string text);

@@ -20,9 +20,7 @@ std::string padding(const char* name, std::uint64_t length, bool one) {
   return line + ");\n";
 }
 
-}  // namespace
-
-bool svf_padding(const std::vector<ChainTap>& chain, const std::string& device,
+bool padding_for(const std::vector<ChainTap>& chain, const std::string& device,
                  const std::string& source, std::string& svf, std::string& problem) {
   const std::string wanted = lower_cased(device);
   std::size_t at = 0;
@@ -50,6 +48,13 @@ bool svf_padding(const std::vector<ChainTap>& chain, const std::string& device,
         padding("HIR", ir[1], true) + padding("TIR", ir[0], true) + padding("HDR", dr[1], false) +
         padding("TDR", dr[0], false);
   return true;
+}
+
+}  // namespace
+
+Outcome svf_padding(const std::vector<ChainTap>& chain, const std::string& device,
+                    const std::string& source, std::string& svf, std::string& problem) {
+  return outcome_of([&] { return padding_for(chain, device, source, svf, problem); });
 }
 
 }  // namespace kvr

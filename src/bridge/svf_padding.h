@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "base/outcome.h"
 #include "bridge/board_chain.h"
 
 namespace kvr {
 
 // The four commands for `device` (letter case ignored, as device names are), after a comment that
 // names it and `source`. A device the board does not have, or one on a sub-path out of the
-// chain, is refused with the reason in `problem`.
-bool svf_padding(const std::vector<ChainTap>& chain, const std::string& device,
-                 const std::string& source, std::string& svf, std::string& problem);
+// chain, fails with the reason in `problem`.
+Outcome svf_padding(const std::vector<ChainTap>& chain, const std::string& device,
+                    const std::string& source, std::string& svf, std::string& problem);
 
 }  // namespace kvr
 

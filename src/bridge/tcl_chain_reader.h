@@ -14,7 +14,7 @@ namespace kvr {
 
 // Reads the TAPs that the script `text`, the file `file`, declares, from TDI to TDO (the reverse
 // of the order OpenOCD's script declares them in). On failure returns false with where the
-// script went wrong; a refused allocation throws std::bad_alloc.
+// script went wrong; a refused allocation throws std::bad_alloc, as Jim's C frames are left.
 bool read_tcl_chain(const std::string& file, const std::string& text, const ScriptFiles& files,
                     const TclLimits& limits, std::vector<ImportedTap>& taps,
                     ImportFailure& failure);

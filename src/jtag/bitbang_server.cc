@@ -1,6 +1,7 @@
 #include "jtag/bitbang_server.h"
 
 #include <string>
+#include <utility>
 
 #include "jtag/bitbang_protocol.h"
 
@@ -48,27 +49,25 @@ bool serve_client(Network& network, SocketId client, SimulatedPath& path,
   return false;
 }
 
-}  // namespace
-
-int serve_bitbang(Network& network, SimulatedPath& path, const ServeSettings& settings,
-                  std::FILE* out, std::FILE* err) {
+bool serve(Network& network, SimulatedPath& path, const ServeSettings& settings, std::FILE* out,
+           std::FILE* err) {
   std::uint16_t port = 0;
   std::string problem;
   const SocketId listener = network.listen_local(settings.port, port, problem);
   if (listener == kNoSocket) {
     std::fprintf(err, "kvrview: cannot listen on 127.0.0.1 port %u: %s\n",
                  static_cast<unsigned>(settings.port), problem.c_str());
-    return 1;
+    return false;
   }
   std::fprintf(out, "%u\n", static_cast<unsigned>(port));
   std::fflush(out);
   bool quit = false;
-  int status = 0;
+  bool served = true;
   while (!quit && !stopped(settings)) {
     const int ready = network.wait_readable(listener, settings.poll_ms);
     if (ready < 0) {
       std::fputs("kvrview: the listening socket failed\n", err);
-      status = 1;
+      served = false;
       break;
     }
     if (ready == 0) continue;
@@ -78,7 +77,22 @@ int serve_bitbang(Network& network, SimulatedPath& path, const ServeSettings& se
     network.close_socket(client);
   }
   network.close_socket(listener);
-  return status;
+  return served;
+}
+
+}  // namespace
+
+Outcome serve_bitbang(Network& network, SimulatedPath& path, const ServeSettings& settings,
+                      std::FILE* out, std::FILE* err) {
+  return outcome_of([&] { return serve(network, path, settings, out, err); });
+}
+
+Outcome serve_devices(std::vector<SimulatedDevice> devices, bool log_updates,
+                      const ServeSettings& settings, std::FILE* out, std::FILE* err) {
+  return outcome_of([&] {
+    SimulatedPath path = simulated_path(std::move(devices), log_updates);
+    return serve(*system_network(), path, settings, out, err);
+  });
 }
 
 }  // namespace kvr

@@ -10,7 +10,9 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
+#include "base/outcome.h"
 #include "jtag/network.h"
 #include "jtag/simulated_path.h"
 
@@ -24,10 +26,14 @@ struct ServeSettings {
 };
 
 // Serves `path`. The port it listens on is the first line on `out`, then, with the path's log on,
-// its lines as they come; an unknown byte and a failure are reported on `err`. Returns 0 after a
-// 'Q' or the stop flag, 1 when it could not listen.
-int serve_bitbang(Network& network, SimulatedPath& path, const ServeSettings& settings,
-                  std::FILE* out, std::FILE* err);
+// its lines as they come; an unknown byte and a failure are reported on `err`. Done after a 'Q' or
+// the stop flag; failed when it could not listen.
+Outcome serve_bitbang(Network& network, SimulatedPath& path, const ServeSettings& settings,
+                      std::FILE* out, std::FILE* err);
+
+// Serves a path of `devices`, from TDI to TDO, through the system's sockets.
+Outcome serve_devices(std::vector<SimulatedDevice> devices, bool log_updates,
+                      const ServeSettings& settings, std::FILE* out, std::FILE* err);
 
 }  // namespace kvr
 

@@ -1,6 +1,7 @@
 #include "view/bridge_modes.h"
 
 #include <csignal>
+#include <new>
 #include <vector>
 
 #include "bridge/board_chain.h"
@@ -8,7 +9,6 @@
 #include "bridge/openocd_script.h"
 #include "bridge/svf_padding.h"
 #include "jtag/bitbang_server.h"
-#include "jtag/network.h"
 #include "view/board_input.h"
 
 namespace kvr {
@@ -22,6 +22,13 @@ extern "C" void stop_serving(int) {
   g_stop_serving = 1;
 }
 
+// Whether the bridge was done; its refusal of memory goes on as kvrview's own, to the memory
+// diagnostic of run_view.
+bool done(Outcome outcome) {
+  if (outcome == Outcome::kNoMemory) throw std::bad_alloc();
+  return outcome == Outcome::kDone;
+}
+
 // The chain of the request's input board, with its selections.
 bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain,
                     std::string& problem) {
@@ -30,7 +37,7 @@ bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain,
   bool read = open_input(request.input, input, problem) &&
               load_board(request.input, input, loaded, problem);
   close_input(input);
-  if (read && !board_chain(loaded.board, request.selections, chain, problem)) {
+  if (read && !done(board_chain(loaded.board, request.selections, chain, problem))) {
     problem = request.input + ": error: " + problem + "\n";
     read = false;
   }
@@ -47,15 +54,14 @@ bool make_bridge_text(const ViewRequest& request, std::string& result, std::stri
   if (request.mode == ViewMode::kImport) {
     ImportSettings settings;
     settings.search = request.search;
-    return import_board(request.imports, settings, result, problem);
+    return done(import_board(request.imports, settings, result, problem));
   }
   std::vector<ChainTap> chain;
   if (!chain_of_input(request, chain, problem)) return false;
   if (request.mode == ViewMode::kOpenocd) {
-    result = openocd_script(chain, request.chip, request.input);
-    return true;
+    return done(openocd_script(chain, request.chip, request.input, result));
   }
-  if (svf_padding(chain, request.svf_device, request.input, result, problem)) return true;
+  if (done(svf_padding(chain, request.svf_device, request.input, result, problem))) return true;
   problem = request.input + ": error: " + problem + "\n";
   return false;
 }
@@ -71,13 +77,12 @@ int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
   for (const ChainTap& tap : chain) {
     if (tap.in_chain) devices.push_back({tap.name, tap.ir_length});
   }
-  SimulatedPath path = simulated_path(std::move(devices), request.log);
   g_stop_serving = 0;
   std::signal(SIGINT, stop_serving);
   std::signal(SIGTERM, stop_serving);
   // The handlers stay: a signal after the server has stopped finds the program on its way out.
-  const std::unique_ptr<Network> network = system_network();
-  return serve_bitbang(*network, path, ServeSettings{request.port, &g_stop_serving}, out, err);
+  const ServeSettings settings{request.port, &g_stop_serving};
+  return done(serve_devices(std::move(devices), request.log, settings, out, err)) ? 0 : 1;
 }
 
 }  // namespace kvr

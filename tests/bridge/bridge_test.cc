@@ -10,6 +10,7 @@
 
 #include "support/expected_chain.h"
 #include "support/harness.h"
+#include "view/diagnostics.h"
 #include "view/view_program.h"
 
 namespace kvr {
@@ -280,6 +281,32 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
       missing.err,
       "kvrview: cannot open `nothere.tcl': the file was not found or lacked read permission\n");
   if (!tcl) GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
+}
+
+// Allocation refused at every point where the bridge's memory grows, Jim's callbacks included:
+// the run ends with status 1 and the memory diagnostic, never with a crash or an exception.
+TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
+  testing::Sandbox sandbox;
+  sandbox.write("chip.tcl", kChipScript);
+  sandbox.write("table.txt", kTable);
+  const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
+  const std::string memory = file_diagnostic("kvrview", "memory", kStatusNoMemory);
+  const std::vector<std::string> runs[] = {{"--openocd", "--select", "link:2", board},
+                                           {"--svf", "dsp_a", board},
+                                           {"--import", "table.txt", "chip.tcl"}};
+  for (const std::vector<std::string>& words : runs) {
+    std::vector<std::string> argv = {"kvrview"};
+    argv.insert(argv.end(), words.begin(), words.end());
+    for (std::size_t allowed = 0;; ++allowed) {
+      const testing::RunResult run = testing::run_main(run_view, argv, allowed);
+      if (!run.refused) {
+        EXPECT_TRUE(run.exit_status == 0 && allowed > 20) << words[0] << " " << allowed << run.err;
+        break;
+      }
+      EXPECT_EQ(run.exit_status, 1) << words[0] << " " << allowed;
+      EXPECT_EQ(run.err, memory) << words[0] << " " << allowed;
+    }
+  }
 }
 
 // --openocd, then --import of the script, gives back the names and IR lengths of the chain, for the

@@ -125,7 +125,7 @@ TEST(BitbangTest, TheServerOutlivesClientsThatMisbehave) {
   const testing::UniqueFile err = testing::stream_with("");
   SimulatedPath path = simulated_path({{"a", 3}, {"b", 1}, {"c", 5}}, false);
   const std::unique_ptr<Network> network = system_network();
-  int status = -1;
+  Outcome status = Outcome::kFailed;
   std::thread server([&] { status = serve_bitbang(*network, path, {}, out, err.get()); });
   std::string port_line;
   for (char c = 0; ::read(pipe_ends[0], &c, 1) == 1 && c != '\n';) port_line += c;
@@ -152,7 +152,7 @@ TEST(BitbangTest, TheServerOutlivesClientsThatMisbehave) {
   last.send("r" + kReset + scan(true, "111111111") + "Q");
   EXPECT_EQ(last.receive_all(), "100001100");
   server.join();
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, Outcome::kDone);
   EXPECT_NE(testing::contents_of(err.get()).find("kvrview: the client sent the byte 0x"),
             std::string::npos);
   std::fclose(out);
