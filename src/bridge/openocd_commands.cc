@@ -78,27 +78,23 @@ std::vector<std::string> tap_names(const OpenocdScript& script) {
 
 int jtag_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   OpenocdScript& script = script_of(interp);
-  return guarded(*script.sandbox, [&] {
-    const std::string_view sub = argc > 1 ? word(argv[1]) : "";
-    if (sub == "newtap") return newtap(interp, argc, argv, 2);
-    // Answers as long as the chain cost a step a TAP, so that asking in a loop stays bounded.
-    if (sub == "names" && !take_step(*script.sandbox, script.taps.size())) return JIM_ERR;
-    if (sub == "names") return answer_list(interp, tap_names(script));
-    if (sub == "tapisenabled" && argc == 3 && !take_step(*script.sandbox, script.taps.size())) {
-      return JIM_ERR;
+  const std::string_view sub = argc > 1 ? word(argv[1]) : "";
+  if (sub == "newtap") return newtap(interp, argc, argv, 2);
+  // Answers as long as the chain cost a step a TAP, so that asking in a loop stays bounded.
+  const bool asks = sub == "names" || (sub == "tapisenabled" && argc == 3);
+  if (asks && !take_step(*script.sandbox, script.taps.size())) return JIM_ERR;
+  if (sub == "names") return answer_list(interp, tap_names(script));
+  if (asks) {
+    for (const ImportedTap& tap : script.taps) {
+      if (full_name(tap) == word(argv[2])) return answer(interp, tap.enabled ? "1" : "0");
     }
-    if (sub == "tapisenabled" && argc == 3) {
-      for (const ImportedTap& tap : script.taps) {
-        if (full_name(tap) == word(argv[2])) return answer(interp, tap.enabled ? "1" : "0");
-      }
-      return fail(interp, "jtag tapisenabled: no TAP named `" + std::string(word(argv[2])) + "'");
-    }
-    return answer(interp, "");
-  });
+    return fail(interp, "jtag tapisenabled: no TAP named `" + std::string(word(argv[2])) + "'");
+  }
+  return answer(interp, "");
 }
 
 int swj_newdap_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  return guarded(*script_of(interp).sandbox, [&] { return newtap(interp, argc, argv, 1); });
+  return newtap(interp, argc, argv, 1);
 }
 
 int transport_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
@@ -112,15 +108,12 @@ int using_command(Jim_Interp* interp, int, Jim_Obj* const* argv) {
 
 int target_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   OpenocdScript& script = script_of(interp);
-  return guarded(*script.sandbox, [&] {
-    const std::string_view sub = argc > 1 ? word(argv[1]) : "";
-    if (sub == "create" && argc > 2) script.targets.emplace_back(word(argv[2]));
-    if (sub == "names" && !take_step(*script.sandbox, script.targets.size())) return JIM_ERR;
-    if (sub == "names") return answer_list(interp, script.targets);
-    if (sub == "current")
-      return answer(interp, script.targets.empty() ? "" : script.targets.back());
-    return answer(interp, "");
-  });
+  const std::string_view sub = argc > 1 ? word(argv[1]) : "";
+  if (sub == "create" && argc > 2) script.targets.emplace_back(word(argv[2]));
+  if (sub == "names" && !take_step(*script.sandbox, script.targets.size())) return JIM_ERR;
+  if (sub == "names") return answer_list(interp, script.targets);
+  if (sub == "current") return answer(interp, script.targets.empty() ? "" : script.targets.back());
+  return answer(interp, "");
 }
 
 // `path` made absolute (when the working folder can be known) and plain, without "." and "..".
@@ -160,30 +153,26 @@ std::string not_found(const ScriptFiles& files, std::string_view name) {
 }
 
 int find_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  OpenocdScript& script = script_of(interp);
-  return guarded(*script.sandbox, [&] {
-    if (argc != 2) return fail(interp, "find takes one file name");
-    const std::string path = located(*script.files, std::string(word(argv[1])));
-    return path.empty() ? fail(interp, "find: " + not_found(*script.files, word(argv[1])))
-                        : answer(interp, path);
-  });
+  const OpenocdScript& script = script_of(interp);
+  if (argc != 2) return fail(interp, "find takes one file name");
+  const std::string path = located(*script.files, std::string(word(argv[1])));
+  return path.empty() ? fail(interp, "find: " + not_found(*script.files, word(argv[1])))
+                      : answer(interp, path);
 }
 
 int source_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   OpenocdScript& script = script_of(interp);
-  return guarded(*script.sandbox, [&] {
-    const bool encoding = argc == 4 && word(argv[1]) == "-encoding";
-    if (argc != 2 && !encoding) return fail(interp, "source takes one file name");
-    const std::string_view name = word(argv[argc - 1]);
-    const std::string path = located(*script.files, std::string(name));
-    std::string text;
-    if (path.empty()) return fail(interp, "source: " + not_found(*script.files, name));
-    if (!script.files->read(path, text)) return fail(interp, "source: cannot read " + path);
-    if (script.depth >= kMaxSourceDepth) {
-      return fail(interp, "source: files nest deeper than " + std::to_string(kMaxSourceDepth));
-    }
-    return evaluate_file(script, path, text);
-  });
+  const bool encoding = argc == 4 && word(argv[1]) == "-encoding";
+  if (argc != 2 && !encoding) return fail(interp, "source takes one file name");
+  const std::string_view name = word(argv[argc - 1]);
+  const std::string path = located(*script.files, std::string(name));
+  std::string text;
+  if (path.empty()) return fail(interp, "source: " + not_found(*script.files, name));
+  if (!script.files->read(path, text)) return fail(interp, "source: cannot read " + path);
+  if (script.depth >= kMaxSourceDepth) {
+    return fail(interp, "source: files nest deeper than " + std::to_string(kMaxSourceDepth));
+  }
+  return evaluate_file(script, path, text);
 }
 
 int shutdown_command(Jim_Interp* interp, int, Jim_Obj* const*) {
@@ -199,11 +188,16 @@ int unknown_command(Jim_Interp* interp, int, Jim_Obj* const*) {
 
 void add_openocd_commands(OpenocdScript& script) {
   const std::pair<const char*, Jim_CmdProc*> commands[] = {
-      {"jtag", jtag_command},           {"swj_newdap", swj_newdap_command},
-      {"transport", transport_command}, {"using_jtag", using_command},
-      {"using_swd", using_command},     {"using_hla", using_command},
-      {"target", target_command},       {"find", find_command},
-      {"source", source_command},       {"shutdown", shutdown_command},
+      {"jtag", shielded<OpenocdScript, jtag_command>},
+      {"swj_newdap", shielded<OpenocdScript, swj_newdap_command>},
+      {"transport", transport_command},
+      {"using_jtag", using_command},
+      {"using_swd", using_command},
+      {"using_hla", using_command},
+      {"target", shielded<OpenocdScript, target_command>},
+      {"find", shielded<OpenocdScript, find_command>},
+      {"source", shielded<OpenocdScript, source_command>},
+      {"shutdown", shielded<OpenocdScript, shutdown_command>},
       {"unknown", unknown_command},
   };
   for (const auto& [name, procedure] : commands) {

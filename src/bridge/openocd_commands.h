@@ -36,6 +36,10 @@ struct OpenocdScript {
   std::optional<ImportFailure> placed;       // a failure whose place Jim cannot tell
 };
 
+inline TclSandbox& sandbox_of(OpenocdScript& script) {
+  return *script.sandbox;
+}
+
 // Adds the commands to the sandbox's interpreter, each working on `script`.
 void add_openocd_commands(OpenocdScript& script);
 

@@ -1,6 +1,7 @@
 #include "bridge/tcl_chain_reader.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 #include "bridge/openocd_commands.h"
@@ -48,16 +49,19 @@ bool read_tcl_chain(const std::string& file, const std::string& text, const Scri
                     ImportFailure& failure) {
   TclSandbox sandbox;
   open_sandbox(sandbox, limits);
+  // The interpreter goes with this function, however it is left.
+  const std::unique_ptr<TclSandbox, void (*)(TclSandbox*)> closer(
+      &sandbox, [](TclSandbox* opened) { close_sandbox(*opened); });
   OpenocdScript script;
   script.sandbox = &sandbox;
   script.files = &files;
   add_openocd_commands(script);
   const int code = evaluate_file(script, file, text);
-  const bool ok = code != JIM_ERR && code != JIM_SIGNAL;
-  if (!ok) failure = jim_failure(script, file);
-  close_sandbox(sandbox);
   if (sandbox.out_of_memory) throw std::bad_alloc();
-  if (!ok) return false;
+  if (code == JIM_ERR || code == JIM_SIGNAL) {
+    failure = jim_failure(script, file);
+    return false;
+  }
   if (script.taps.empty()) {
     failure = failure_on_line(file, text, 1,
                               "the script declares no TAP (with jtag newtap or swj_newdap)");

@@ -1,6 +1,7 @@
 #include "bridge/tcl_sandbox.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -39,7 +40,7 @@ std::size_t heap_in_use() {
 #endif
 }
 
-TclSandbox& sandbox_of(Jim_Interp* interp) {
+TclSandbox& sandbox_in(Jim_Interp* interp) {
   return *static_cast<TclSandbox*>(Jim_CmdPrivData(interp));
 }
 
@@ -67,7 +68,7 @@ void delete_command(Jim_Interp* interp, const char* name) {
 // `append x $x $x ...' does), so the command does not run. Arguments held as lists or numbers,
 // whose text does not exist yet, are not counted: making their text would cost what this spares.
 int step_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  TclSandbox& sandbox = sandbox_of(interp);
+  TclSandbox& sandbox = sandbox_in(interp);
   if (!take_step(sandbox)) return JIM_ERR;
   std::size_t bytes = 0;
   const int count = argc > 1 ? Jim_ListLength(interp, argv[argc - 1]) : 0;
@@ -102,7 +103,7 @@ int while_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
     Jim_WrongNumArgs(interp, 1, argv, "condition body");
     return JIM_ERR;
   }
-  TclSandbox& sandbox = sandbox_of(interp);
+  TclSandbox& sandbox = sandbox_in(interp);
   for (bool done = false;;) {
     if (int code = loop_test(sandbox, argv[1], done); code != JIM_OK || done) return code;
     if (int code = loop_turn(interp, argv[2], done); code != JIM_OK || done) return code;
@@ -115,7 +116,7 @@ int for_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
     Jim_WrongNumArgs(interp, 1, argv, "start test next body");
     return JIM_ERR;
   }
-  TclSandbox& sandbox = sandbox_of(interp);
+  TclSandbox& sandbox = sandbox_in(interp);
   if (int code = Jim_EvalObj(interp, argv[1]); code != JIM_OK) return code;
   for (bool done = false;;) {
     if (int code = loop_test(sandbox, argv[2], done); code != JIM_OK || done) return code;
@@ -198,29 +199,27 @@ constexpr GuardRow kGuards[kGuardedCommands] = {{"string", repeat_count, repeat_
 int guarded_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   const GuardedCommand& command = *static_cast<GuardedCommand*>(Jim_CmdPrivData(interp));
   const GuardRow& row = kGuards[command.row];
-  return guarded(*command.sandbox, [&] {
-    std::vector<Jim_Obj*> words(argv, argv + argc);
-    int code = JIM_OK;
-    for (int i = 1; i < argc && code == JIM_OK; ++i) {
-      jim_wide count = 0;
-      if (!row.is_count(argc, argv, i)) continue;
-      code = Jim_GetWideExpr(interp, argv[i], &count);
-      words[static_cast<std::size_t>(i)] = Jim_NewIntObj(interp, count);
-      Jim_IncrRefCount(words[static_cast<std::size_t>(i)]);
+  std::vector<Jim_Obj*> words(argv, argv + argc);
+  int code = JIM_OK;
+  for (int i = 1; i < argc && code == JIM_OK; ++i) {
+    jim_wide count = 0;
+    if (!row.is_count(argc, argv, i)) continue;
+    code = Jim_GetWideExpr(interp, argv[i], &count);
+    words[static_cast<std::size_t>(i)] = Jim_NewIntObj(interp, count);
+    Jim_IncrRefCount(words[static_cast<std::size_t>(i)]);
+  }
+  if (code == JIM_OK && row.result_bytes(interp, argc, words.data()) >
+                            static_cast<double>(command.sandbox->limits.memory)) {
+    Jim_SetResultString(interp, "the result would pass the memory a script may use", -1);
+    code = JIM_ERR;
+  }
+  if (code == JIM_OK) code = command.native(interp, argc, words.data());
+  for (int i = 1; i < argc; ++i) {
+    if (words[static_cast<std::size_t>(i)] != argv[i]) {
+      Jim_DecrRefCount(interp, words[static_cast<std::size_t>(i)]);
     }
-    if (code == JIM_OK && row.result_bytes(interp, argc, words.data()) >
-                              static_cast<double>(command.sandbox->limits.memory)) {
-      Jim_SetResultString(interp, "the result would pass the memory a script may use", -1);
-      code = JIM_ERR;
-    }
-    if (code == JIM_OK) code = command.native(interp, argc, words.data());
-    for (int i = 1; i < argc; ++i) {
-      if (words[static_cast<std::size_t>(i)] != argv[i]) {
-        Jim_DecrRefCount(interp, words[static_cast<std::size_t>(i)]);
-      }
-    }
-    return code;
-  });
+  }
+  return code;
 }
 
 // Commands that write to standard output or end the process: they do nothing.
@@ -246,8 +245,10 @@ bool take_step(TclSandbox& sandbox, std::uint64_t steps) {
   const bool look = sandbox.steps / kClockEvery != (sandbox.steps + steps) / kClockEvery;
   sandbox.steps += steps;
   if (sandbox.steps > sandbox.limits.steps) {
-    Jim_SetResultFormatted(sandbox.interp, "the script runs longer than %s steps allow",
-                           std::to_string(sandbox.limits.steps).c_str());
+    char message[80];
+    std::snprintf(message, sizeof message, "the script runs longer than %llu steps allow",
+                  static_cast<unsigned long long>(sandbox.limits.steps));
+    Jim_SetResultString(sandbox.interp, message, -1);
   } else if (look && static_cast<double>(std::clock() - sandbox.clock_at_start) >
                          sandbox.limits.seconds * CLOCKS_PER_SEC) {
     Jim_SetResultString(sandbox.interp, "the script runs longer than its time allows", -1);
@@ -270,12 +271,17 @@ void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
   for (std::size_t row = 0; row < kGuardedCommands; ++row) {
     GuardedCommand& command = sandbox.guarded[row];
     command = {&sandbox, row, native_command(interp, kGuards[row].name)};
-    Jim_CreateCommand(interp, kGuards[row].name, guarded_command, &command, nullptr);
+    Jim_CreateCommand(interp, kGuards[row].name, shielded<GuardedCommand, guarded_command>,
+                      &command, nullptr);
   }
   for (const char* name : {"time", "loop", "xtrace", "source"}) delete_command(interp, name);
   const std::pair<const char*, Jim_CmdProc*> commands[] = {
-      {"while", while_command}, {"for", for_command}, {"puts", quiet_command},
-      {"exit", quiet_command},  {"env", env_command}, {"\x01step", step_command},
+      {"while", shielded<TclSandbox, while_command>},
+      {"for", shielded<TclSandbox, for_command>},
+      {"puts", quiet_command},
+      {"exit", quiet_command},
+      {"env", env_command},
+      {"\x01step", shielded<TclSandbox, step_command>},
   };
   for (const auto& [name, procedure] : commands) {
     Jim_CreateCommand(interp, name, procedure, &sandbox, nullptr);

@@ -62,16 +62,23 @@ void close_sandbox(TclSandbox& sandbox);
 // limit.
 bool take_step(TclSandbox& sandbox, std::uint64_t steps = 1);
 
-// Runs `body` for a command of ours: a C++ exception must not cross Jim's C frames, so a refused
-// allocation becomes a Tcl error and marks the sandbox.
-template <typename Body>
-int guarded(TclSandbox& sandbox, Body&& body) noexcept {
+inline TclSandbox& sandbox_of(TclSandbox& sandbox) {
+  return sandbox;
+}
+inline TclSandbox& sandbox_of(GuardedCommand& command) {
+  return *command.sandbox;
+}
+
+// A command of ours as Jim calls it, its data of type `Data`: a C++ exception must not cross
+// Jim's C frames, so a refused allocation becomes a Tcl error and marks the sandbox.
+template <typename Data, Jim_CmdProc* Procedure>
+int shielded(Jim_Interp* interp, int argc, Jim_Obj* const* argv) noexcept {
   try {
-    return body();
+    return Procedure(interp, argc, argv);
   } catch (const std::bad_alloc&) {
-    sandbox.out_of_memory = true;
+    sandbox_of(*static_cast<Data*>(Jim_CmdPrivData(interp))).out_of_memory = true;
   } catch (...) {
-    Jim_SetResultString(sandbox.interp, "an internal error", -1);
+    Jim_SetResultString(interp, "an internal error", -1);
   }
   return JIM_ERR;
 }
