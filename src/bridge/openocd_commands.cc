@@ -187,7 +187,7 @@ int unknown_command(Jim_Interp* interp, int, Jim_Obj* const*) {
 }  // namespace
 
 void add_openocd_commands(OpenocdScript& script) {
-  const std::pair<const char*, Jim_CmdProc*> commands[] = {
+  const TclCommand commands[] = {
       {"jtag", shielded<OpenocdScript, jtag_command>},
       {"swj_newdap", shielded<OpenocdScript, swj_newdap_command>},
       {"transport", transport_command},
@@ -200,9 +200,7 @@ void add_openocd_commands(OpenocdScript& script) {
       {"shutdown", shielded<OpenocdScript, shutdown_command>},
       {"unknown", unknown_command},
   };
-  for (const auto& [name, procedure] : commands) {
-    Jim_CreateCommand(script.sandbox->interp, name, procedure, &script, nullptr);
-  }
+  add_commands(script.sandbox->interp, commands, &script);
 }
 
 int evaluate_file(OpenocdScript& script, const std::string& name, const std::string& text) {

@@ -275,7 +275,7 @@ void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
                       &command, nullptr);
   }
   for (const char* name : {"time", "loop", "xtrace", "source"}) delete_command(interp, name);
-  const std::pair<const char*, Jim_CmdProc*> commands[] = {
+  const TclCommand commands[] = {
       {"while", shielded<TclSandbox, while_command>},
       {"for", shielded<TclSandbox, for_command>},
       {"puts", quiet_command},
@@ -283,9 +283,7 @@ void open_sandbox(TclSandbox& sandbox, const TclLimits& limits) {
       {"env", env_command},
       {"\x01step", shielded<TclSandbox, step_command>},
   };
-  for (const auto& [name, procedure] : commands) {
-    Jim_CreateCommand(interp, name, procedure, &sandbox, nullptr);
-  }
+  add_commands(interp, commands, &sandbox);
   // Jim calls the trace command before every command it runs.
   interp->traceCmdObj = name_object(interp, "\x01step");
   Jim_IncrRefCount(interp->traceCmdObj);

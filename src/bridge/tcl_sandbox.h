@@ -27,6 +27,7 @@
 #include <ctime>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "bridge/script_access.h"
 
@@ -61,6 +62,15 @@ void close_sandbox(TclSandbox& sandbox);
 // Counts `steps' steps of the script. False, with the error as the interpreter's result, past a
 // limit.
 bool take_step(TclSandbox& sandbox, std::uint64_t steps = 1);
+
+// Commands by name, each given `data` as what Jim_CmdPrivData returns to it.
+using TclCommand = std::pair<const char*, Jim_CmdProc*>;
+template <std::size_t N>
+void add_commands(Jim_Interp* interp, const TclCommand (&commands)[N], void* data) {
+  for (const auto& [name, procedure] : commands) {
+    Jim_CreateCommand(interp, name, procedure, data, nullptr);
+  }
+}
 
 inline TclSandbox& sandbox_of(TclSandbox& sandbox) {
   return sandbox;
