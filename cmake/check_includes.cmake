@@ -3,7 +3,8 @@
 # "main". The order, from the top: main -> frontend -> commands -> library -> config -> database
 # -> base, with scanlib (the library's interface) below frontend, commands and library, and view
 # (the companion program) a top of its own that kvrbuild never includes, which may use the
-# built-in library for its error texts.
+# built-in library for its error texts. Below view stand bridge (the formats of the open JTAG
+# tools, above database) and jtag (the simulated scan path, which needs base alone).
 # Input: SOURCE_DIR, the src folder.
 cmake_minimum_required(VERSION 3.25)
 
@@ -11,7 +12,9 @@ set(allowed_main frontend library scanlib base)
 set(allowed_frontend commands scanlib base)
 set(allowed_commands config database scanlib base)
 set(allowed_library config database scanlib base)
-set(allowed_view library config database scanlib base)
+set(allowed_view bridge jtag library config database scanlib base)
+set(allowed_bridge config database base)
+set(allowed_jtag base)
 set(allowed_config database base)
 set(allowed_database base)
 set(allowed_scanlib base)

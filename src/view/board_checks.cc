@@ -12,7 +12,7 @@
 #include "database/format.h"
 #include "view/class_ids.h"
 #include "view/documented_variables.h"
-#include "view/scan_paths.h"
+#include "database/scan_paths.h"
 #include "view/suggestions.h"
 
 namespace kvr {

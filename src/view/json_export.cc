@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "view/scan_paths.h"
+#include "database/scan_paths.h"
 
 namespace kvr {
 namespace {

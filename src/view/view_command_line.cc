@@ -1,8 +1,11 @@
 #include "view/view_command_line.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <optional>
 #include <string_view>
-#include <vector>
 
+#include "base/ascii.h"
 #include "view/suggestions.h"
 
 namespace kvr {
@@ -10,22 +13,71 @@ namespace {
 
 constexpr const char* kFormats[] = {"png", "pdf", "svg"};
 
+// The options that serve some modes only, and those modes.
+struct ModeOption {
+  std::string_view word;
+  std::initializer_list<ViewMode> modes;
+  const char* what;
+};
+const ModeOption kModeOptions[] = {
+    {"--group", {ViewMode::kDot, ViewMode::kPicture}, "draws, and goes with no other mode"},
+    {"--chip", {ViewMode::kOpenocd}, "goes with --openocd only"},
+    {"--select",
+     {ViewMode::kOpenocd, ViewMode::kSvf, ViewMode::kServe},
+     "goes with --openocd, --svf and --serve only"},
+    {"--search", {ViewMode::kImport}, "goes with --import only"},
+    {"--port", {ViewMode::kServe}, "goes with --serve only"},
+    {"--log", {ViewMode::kServe}, "goes with --serve only"},
+    {"-W", {ViewMode::kCheck}, "options choose the warnings of --check, and go with no other mode"},
+};
+
+// The modes that take no argument, by their words.
+const std::pair<std::string_view, ViewMode> kModes[] = {
+    {"--json", ViewMode::kJson},       {"--cfg", ViewMode::kConfigText},
+    {"--check", ViewMode::kCheck},     {"--openocd", ViewMode::kOpenocd},
+    {"--import", ViewMode::kImport},   {"--serve", ViewMode::kServe},
+    {"--version", ViewMode::kVersion}, {"--help", ViewMode::kHelp},
+    {"-h", ViewMode::kHelp},
+};
+
+// The options that take the next word as their argument.
+constexpr std::string_view kTakingArgument[] = {
+    "-o", "--svg", "--svf", "--chip", "--port", "--search", "--select", "--format", "-W"};
+
 std::string usage_error(const std::string& what) {
   return "kvrview: " + what + " (kvrview --help shows the usage)";
 }
 
-// Sets the mode once; a second one is an error.
-std::string set_mode(ViewRequest& request, ViewMode mode, std::string_view word) {
-  if (request.mode != ViewMode::kDot) return usage_error(std::string(word) + " is a second mode");
-  request.mode = mode;
-  return "";
+bool is_name(std::string_view word) {
+  return !word.empty() && is_letter(word[0]) && std::all_of(word.begin(), word.end(), is_name_char);
 }
 
 bool known_format(std::string_view format) {
-  for (const char* known : kFormats) {
-    if (format == known) return true;
+  return std::find(std::begin(kFormats), std::end(kFormats), format) != std::end(kFormats);
+}
+
+// "LINKER:K" with K from 0 to 3.
+std::string take_selection(std::string_view word, ViewRequest& request) {
+  const std::size_t colon = word.rfind(':');
+  if (colon == std::string_view::npos || colon + 2 != word.size() || word[colon + 1] < '0' ||
+      word[colon + 1] > '3' || !is_name(word.substr(0, colon))) {
+    return usage_error(
+        "--select takes LINKER:K, a linker's name and a sub-path from 0 to 3, not `" +
+        std::string(word) + "'");
   }
-  return false;
+  request.selections.push_back(
+      {lower_cased(word.substr(0, colon)), static_cast<std::uint32_t>(word[colon + 1] - '0')});
+  return "";
+}
+
+std::string take_port(std::string_view word, ViewRequest& request) {
+  unsigned long port = 0;
+  for (const char c : word) port = is_digit(c) && port <= 65535 ? port * 10 + (c - '0') : ~0ul;
+  if (word.empty() || port > 65535) {
+    return usage_error("--port takes a TCP port from 0 to 65535, not `" + std::string(word) + "'");
+  }
+  request.port = static_cast<std::uint16_t>(port);
+  return "";
 }
 
 // A -W option without its "-W": a check turned on or off, or made an error.
@@ -42,48 +94,83 @@ std::string take_warning(const std::string& word, ViewRequest& request) {
                      (near ? "; did you mean `" + *near + "'?" : ""));
 }
 
-// The option `word`, whose argument (when it takes one) is the next word; `next` moves past it.
-std::string take_option(std::string_view word, int argc, const char* const* argv, int& next,
-                        ViewRequest& request) {
-  if (word == "--help" || word == "-h") {
-    request.mode = ViewMode::kHelp;
+// Sets the mode once; a second one is an error.
+std::string set_mode(ViewRequest& request, ViewMode mode, std::string_view word) {
+  if (request.mode != ViewMode::kDot) return usage_error(std::string(word) + " is a second mode");
+  request.mode = mode;
+  return "";
+}
+
+// The argument of an option that takes one: its value is `argument`.
+std::string take_argument(std::string_view word, std::string_view argument, ViewRequest& request) {
+  if (word == "--chip") {
+    if (!is_name(argument)) {
+      return usage_error("--chip takes a name of letters, digits and '_', not `" +
+                         std::string(argument) + "'");
+    }
+    request.chip = argument;
     return "";
   }
-  if (word == "--version") {
-    request.mode = ViewMode::kVersion;
+  if (word == "--select") return take_selection(argument, request);
+  if (word == "--port") return take_port(argument, request);
+  if (word == "-W") return take_warning(std::string(argument), request);
+  if (word == "--search") {
+    request.search.emplace_back(argument);
     return "";
   }
-  if (word == "--group") {
-    request.group = true;
-    return "";
+  if (word == "--svf") {
+    request.svf_device = argument;
+    return set_mode(request, ViewMode::kSvf, word);
   }
-  if (word == "--json") return set_mode(request, ViewMode::kJson, word);
-  if (word == "--cfg") return set_mode(request, ViewMode::kConfigText, word);
-  if (word == "--check") return set_mode(request, ViewMode::kCheck, word);
-  if (word.starts_with("-W") && word.size() > 2)
-    return take_warning(std::string(word.substr(2)), request);
-  if (word != "--svg" && word != "-o" && word != "--format" && word != "-W")
-    return usage_error("unknown option `" + std::string(word) + "'");
-  if (next >= argc) return usage_error(std::string(word) + " needs an argument");
-  const std::string argument = argv[next++];
-  if (word == "-W") return take_warning(argument, request);
   if (word == "--format") {
     if (!known_format(argument)) {
-      return usage_error("--format takes png, pdf or svg, not `" + argument + "'");
+      return usage_error("--format takes png, pdf or svg, not `" + std::string(argument) + "'");
     }
     request.format = argument;
     return set_mode(request, ViewMode::kPicture, word);
   }
-  if (!request.output.empty()) return usage_error("a second output file `" + argument + "'");
+  if (!request.output.empty())
+    return usage_error("a second output file `" + std::string(argument) + "'");
   request.output = argument;
-  if (request.output.empty()) return usage_error(std::string(word) + " needs a file name");
   if (word != "--svg") return "";
   request.format = "svg";
   return set_mode(request, ViewMode::kPicture, word);
 }
 
-// What the words ask for, checked as a whole.
-std::string check_request(ViewRequest& request, bool output_option, bool warning_option) {
+// The option `word`, whose argument (when it takes one) is the next word; `next` moves past it.
+std::string take_option(std::string_view word, int argc, const char* const* argv, int& next,
+                        ViewRequest& request) {
+  if (word == "--group" || word == "--log") {
+    (word == "--log" ? request.log : request.group) = true;
+    return "";
+  }
+  for (const auto& [mode_word, mode] : kModes) {
+    if (word == mode_word) {
+      if (mode == ViewMode::kHelp || mode == ViewMode::kVersion) {
+        request.mode = mode;
+        return "";
+      }
+      return set_mode(request, mode, word);
+    }
+  }
+  if (word.starts_with("-W") && word.size() > 2) {
+    return take_warning(std::string(word.substr(2)), request);
+  }
+  if (std::find(std::begin(kTakingArgument), std::end(kTakingArgument), word) ==
+      std::end(kTakingArgument)) {
+    return usage_error("unknown option `" + std::string(word) + "'");
+  }
+  if (next >= argc || *argv[next] == '\0') {
+    const bool file = word == "-o" || word == "--svg";
+    return usage_error(std::string(word) + " needs " + (file ? "a file name" : "a value"));
+  }
+  return take_argument(word, argv[next++], request);
+}
+
+// What the words ask for, checked as a whole; `given` holds the options used (each -W option as
+// "-W").
+std::string check_request(ViewRequest& request, bool output_option,
+                          const std::vector<std::string_view>& given) {
   if (request.mode == ViewMode::kDot && output_option) {
     // A picture by the output's extension.
     const std::size_t dot = request.output.rfind('.');
@@ -94,14 +181,18 @@ std::string check_request(ViewRequest& request, bool output_option, bool warning
     }
   }
   if (request.input.empty()) return usage_error("no input file");
-  if (request.group && request.mode != ViewMode::kDot && request.mode != ViewMode::kPicture) {
-    return usage_error("--group draws, and goes with no other mode");
+  if (request.imports.size() > 1 && request.mode != ViewMode::kImport) {
+    return usage_error("a second input file `" + request.imports[1] + "'");
   }
-  if (warning_option && request.mode != ViewMode::kCheck) {
-    return usage_error("-W options choose the warnings of --check, and go with no other mode");
+  for (const ModeOption& option : kModeOptions) {
+    const bool used = std::find(given.begin(), given.end(), option.word) != given.end();
+    if (used &&
+        std::find(option.modes.begin(), option.modes.end(), request.mode) == option.modes.end()) {
+      return usage_error(std::string(option.word) + " " + option.what);
+    }
   }
-  if (request.mode == ViewMode::kCheck && output_option) {
-    return usage_error("--check writes no output file, so -o has no use");
+  if ((request.mode == ViewMode::kCheck || request.mode == ViewMode::kServe) && output_option) {
+    return usage_error("--check and --serve write no output file, so -o has no use");
   }
   return "";
 }
@@ -113,7 +204,8 @@ std::string view_usage() {
       "Usage: kvrview [options] FILE\n"
       "Shows the scan path of a board configuration file (board.cfg) or a board database\n"
       "(board.dat), of either version; turns a database back into a board.cfg; checks a\n"
-      "board.cfg and says where it goes wrong.\n"
+      "board.cfg and says where it goes wrong; bridges a board to the open JTAG tools:\n"
+      "OpenOCD scripts, SVF padding, imports, and a simulated board for OpenOCD.\n"
       "\n"
       "  kvrview [--group] [-o OUT] FILE    the scan path as a Graphviz graph (DOT), or the\n"
       "                                      picture OUT.png, OUT.pdf or OUT.svg names\n"
@@ -126,14 +218,35 @@ std::string view_usage() {
       "                                      bytes\n"
       "  kvrview --check [-W...] board.cfg  check a board.cfg as kvrbuild does, with notes,\n"
       "                                      help and the warnings below\n"
+      "  kvrview --openocd [--chip NAME] [--select LINKER:K]... [-o OUT] FILE\n"
+      "                                      the scan chain as an OpenOCD script (jtag newtap)\n"
+      "  kvrview --svf DEVICE [--select LINKER:K]... [-o OUT] FILE\n"
+      "                                      the SVF padding (HIR, TIR, HDR, TDR) that addresses\n"
+      "                                      DEVICE with every other device in BYPASS\n"
+      "  kvrview --import [--search DIR]... [-o OUT] FILE...\n"
+      "                                      a version 2 board.cfg from OpenOCD scripts,\n"
+      "                                      OpenOCD's scan_chain table or BSDL files, from TDI\n"
+      "                                      to TDO\n"
+      "  kvrview --serve [--port N] [--log] [--select LINKER:K]... FILE\n"
+      "                                      the board as a simulated scan path behind OpenOCD's\n"
+      "                                      remote_bitbang protocol on 127.0.0.1\n"
       "  kvrview --help, --version          this usage, the version\n"
       "\n"
-      "  --group        draw a run of like devices, as a version 2 database stores it, as one "
-      "node\n"
-      "  -o OUT         write to OUT instead of standard output\n"
-      "  -Wname         turn the check `name' on; -Wno-name turns it off\n"
-      "  -Werror        make every warning an error; -Werror=name one check's\n"
-      "  --             end the options\n"
+      "  --group          draw a run of like devices, as a version 2 database stores it, as one\n"
+      "                   node\n"
+      "  --chip NAME      the chip name of every TAP of the OpenOCD script (default: board)\n"
+      "  --select LINKER:K\n"
+      "                   put sub-path K (0 to 3) of the scan-path linker LINKER in the chain;\n"
+      "                   without it, no sub-path of that linker is in the chain\n"
+      "  --search DIR     a folder where an imported script's `find' looks, after the script's\n"
+      "                   own folder and before OpenOCD's installed scripts\n"
+      "  --port N         the TCP port --serve listens on; 0, the default, picks a free one,\n"
+      "                   and the first line of the output is the port\n"
+      "  --log            --serve prints every device's instruction after each Update-IR\n"
+      "  -o OUT           write to OUT instead of standard output\n"
+      "  -Wname           turn the check `name' on; -Wno-name turns it off\n"
+      "  -Werror          make every warning an error; -Werror=name one check's\n"
+      "  --               end the options\n"
       "\n"
       "The checks of --check (all on unless turned off):\n";
   for (const BoardCheck& check : board_checks()) {
@@ -152,24 +265,23 @@ std::string parse_view_command_line(int argc, const char* const* argv, ViewReque
   request = ViewRequest{};
   bool options = true;
   bool output_option = false;
-  bool warning_option = false;
+  std::vector<std::string_view> given;
   for (int next = 1; next < argc;) {
     const std::string_view word = argv[next++];
     if (options && word == "--") {
       options = false;
     } else if (options && word.size() > 1 && word[0] == '-') {
       output_option = output_option || word == "-o";
-      warning_option = warning_option || word.starts_with("-W");
+      given.push_back(word.starts_with("-W") ? std::string_view("-W") : word);
       std::string error = take_option(word, argc, argv, next, request);
       if (!error.empty()) return error;
       if (request.mode == ViewMode::kHelp || request.mode == ViewMode::kVersion) return "";
-    } else if (request.input.empty()) {
-      request.input = word;
     } else {
-      return usage_error("a second input file `" + std::string(word) + "'");
+      request.imports.emplace_back(word);
     }
   }
-  return check_request(request, output_option, warning_option);
+  if (!request.imports.empty()) request.input = request.imports.front();
+  return check_request(request, output_option, given);
 }
 
 }  // namespace kvr

@@ -7,6 +7,7 @@
 #include "database/file_kind.h"
 #include "view/board_checks.h"
 #include "view/board_input.h"
+#include "view/bridge_modes.h"
 #include "view/config_text.h"
 #include "view/diagnostics.h"
 #include "view/dot_graph.h"
@@ -80,6 +81,10 @@ void check(const ViewRequest& request, const InputFile& input, Made& made) {
 
 Made make(const ViewRequest& request) {
   Made made;
+  if (makes_bridge_text(request.mode)) {
+    made.ok = make_bridge_text(request, made.result, made.messages);
+    return made;
+  }
   InputFile input;
   if (!open_input(request.input, input, made.messages)) return made;
   if (request.mode == ViewMode::kConfigText) {
@@ -131,6 +136,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       std::fputs(text.c_str(), out);
       return 0;
     }
+    if (request.mode == ViewMode::kServe) return serve_board(request, out, err);
     Made made = make(request);
     std::fputs(made.messages.c_str(), err);
     std::string problem;

@@ -193,7 +193,7 @@ TEST(TextTest, EachBadCommandLineIsRefusedWithItsReason) {
   testing::Sandbox sandbox;
   sandbox.write("b.cfg", ";CFG-2.0\n\"a\" DBM\n");
   const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-      {{"b.cfg", "-o"}, 2, "kvrview: -o needs an argument"},
+      {{"b.cfg", "-o"}, 2, "kvrview: -o needs a file name"},
       {{"--check", "-W", "no-label", "b.cfg"}, 0, ""},
       {{"--check", "-Wno-labl", "b.cfg"}, 2, "no check is named `labl'; did you mean `label'?"},
       {{"-Wlabel", "b.cfg"}, 2, "-W options choose the warnings of --check"},

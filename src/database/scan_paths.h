@@ -2,8 +2,8 @@
 // linker, each a list of devices in record order. A device belongs to sub-path k of a linker when
 // its record names that linker, itself on the main path, as its parent and k as its sub-path;
 // every other device stands on the main path, so that even a damaged database gives a drawing.
-#ifndef KVR_VIEW_SCAN_PATHS_H_
-#define KVR_VIEW_SCAN_PATHS_H_
+#ifndef KVR_DATABASE_SCAN_PATHS_H_
+#define KVR_DATABASE_SCAN_PATHS_H_
 
 #include <array>
 #include <cstddef>
@@ -38,4 +38,4 @@ std::vector<std::pair<std::size_t, std::size_t>> device_groups(const StoredBoard
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_SCAN_PATHS_H_
+#endif  // KVR_DATABASE_SCAN_PATHS_H_

@@ -1,4 +1,4 @@
-#include "view/scan_paths.h"
+#include "database/scan_paths.h"
 
 #include "database/path_rules.h"
 

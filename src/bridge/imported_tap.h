@@ -1,0 +1,51 @@
+// What an import takes from the files of other tools: the TAPs of a chain, each with its chip name
+// (empty where the file has none), its TAP name and its instruction register (IR) length; and,
+// when a file cannot be taken, where it went wrong and why.
+#ifndef KVR_BRIDGE_IMPORTED_TAP_H_
+#define KVR_BRIDGE_IMPORTED_TAP_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kvr {
+
+struct ImportedTap {
+  std::string chip;  // OpenOCD's chip name; empty for a BSDL entity
+  std::string tap;
+  std::uint32_t ir_length = 0;
+  bool enabled = true;  // false for a TAP OpenOCD would leave out of the chain (-disable)
+};
+
+// "CHIP.TAP", or the TAP name alone without a chip.
+std::string full_name(const ImportedTap& tap);
+
+// A line and column of a file (both from 1, a tab one column), with the text of that line.
+struct ImportFailure {
+  std::string file;
+  std::uint32_t line = 0;
+  std::uint32_t column = 0;
+  std::string line_text;
+  std::string message;
+};
+
+// A failure at byte `offset` of `text`, the file `file`.
+ImportFailure failure_at(const std::string& file, std::string_view text, std::size_t offset,
+                         std::string message);
+
+// A failure at the first character that is no blank of line `line` of `text` (column 1 on a
+// blank line, or past the end).
+ImportFailure failure_on_line(const std::string& file, std::string_view text, std::uint32_t line,
+                              std::string message);
+
+// "FILE:LINE:COLUMN: error: MESSAGE", the line and a caret under the column.
+std::string import_diagnostic(const ImportFailure& failure);
+
+// The IR lengths a board can hold: a device of the bypass family, 1 to 0x400 bits.
+inline constexpr std::int64_t kMaxIrLength = 0x400;
+// Empty for a usable IR length; otherwise why it cannot be one.
+std::string ir_length_problem(std::int64_t length);
+
+}  // namespace kvr
+
+#endif  // KVR_BRIDGE_IMPORTED_TAP_H_

@@ -1,0 +1,41 @@
+// The sockets of the simulated board, behind an interface of our own: the server needs only a
+// listening socket on the loopback address, one client at a time and a wait that a signal cuts
+// short. The POSIX implementation is in posix_network.cc; Winsock's would sit beside it, and the
+// tests put sockets of their own in its place.
+#ifndef KVR_JTAG_NETWORK_H_
+#define KVR_JTAG_NETWORK_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kvr {
+
+using SocketId = std::intptr_t;
+inline constexpr SocketId kNoSocket = -1;
+
+class Network {
+ public:
+  virtual ~Network() = default;
+  // Listens on 127.0.0.1 at `port`, or at a free port the system picks for 0; `bound` receives
+  // the port. On failure returns kNoSocket with the reason in `problem`.
+  virtual SocketId listen_local(std::uint16_t port, std::uint16_t& bound, std::string& problem) = 0;
+  // Waits until `socket` has something to read (a client to accept, bytes, or its peer's end), at
+  // most `milliseconds`; a signal ends the wait early. Returns 1 when ready, 0 when not, -1 when
+  // the socket failed.
+  virtual int wait_readable(SocketId socket, int milliseconds) = 0;
+  virtual SocketId accept_client(SocketId listener) = 0;  // kNoSocket on failure
+  // The number of bytes received, 0 when the peer has closed the connection, -1 on failure.
+  virtual long receive(SocketId socket, char* buffer, std::size_t capacity) = 0;
+  virtual bool send_all(SocketId socket, std::string_view bytes) = 0;
+  virtual void close_socket(SocketId socket) = 0;
+};
+
+// The system's sockets.
+std::unique_ptr<Network> system_network();
+
+}  // namespace kvr
+
+#endif  // KVR_JTAG_NETWORK_H_

@@ -1,0 +1,315 @@
+// The real OpenOCD as the judge of the bridge: it probes `kvrview --serve' through its
+// remote_bitbang adapter with the script `kvrview --openocd' writes, plays the padding of
+// `kvrview --svf' with its svf command, and evaluates its own target scripts, whose chains
+// `kvrview --import' must give. This program runs apart from the other tests: without an
+// `openocd' to run it exits with 77, which CTest counts as skipped.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "support/expected_chain.h"
+#include "support/harness.h"
+
+extern char** environ;
+
+namespace kvr {
+namespace {
+
+// What a shell command prints on standard output and standard error, and its exit status.
+std::string run(const std::string& command, int* status = nullptr) {
+  std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    output.append(buffer, got);
+  }
+  const int ended = ::pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
+  return output;
+}
+
+std::string shell_word(const std::string& word) {
+  return "'" + word + "'";
+}
+
+// `kvrview --serve WORDS' running, with its standard output.
+class Server {
+ public:
+  explicit Server(const std::string& words) {
+    const std::string command = "exec " KVR_VIEW_PATH " --serve " + words;
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    int ends[2];
+    if (::pipe(ends) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+    posix_spawn_file_actions_addclose(&actions, ends[0]);
+    ::posix_spawn(&pid_, "/bin/sh", &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ends[1]);
+    out_ = ends[0];
+    std::string line;
+    for (char c = 0; ::read(out_, &c, 1) == 1 && c != '\n';) line += c;
+    port_ = std::atoi(line.c_str());
+  }
+  ~Server() { stop(); }
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+  int port() const { return port_; }
+
+  // Waits for the server to end, as a client's 'Q' ends it, and returns what it printed after
+  // the port. A server still running after a minute without a word is stopped with SIGTERM, so
+  // that a fault shows as a failure rather than a test that never ends.
+  std::string stop() {
+    std::string printed;
+    if (pid_ <= 0) return printed;
+    char buffer[4096];
+    for (;;) {
+      pollfd entry{out_, POLLIN, 0};
+      if (::poll(&entry, 1, 60'000) == 0) ::kill(pid_, SIGTERM);
+      const ssize_t got = ::read(out_, buffer, sizeof buffer);
+      if (got <= 0) break;
+      printed.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(out_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    return printed;
+  }
+  int status() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;  // the server's standard output
+  int port_ = 0;
+  int status_ = -1;
+};
+
+// OpenOCD with the remote_bitbang adapter at `port', the script, then `commands'.
+std::string openocd(int port, const std::string& script, const std::vector<std::string>& commands,
+                    int* status) {
+  std::string command = "openocd -c 'adapter driver remote_bitbang; remote_bitbang port " +
+                        std::to_string(port) + "' -f " + shell_word(script);
+  for (const std::string& c : commands) command += " -c " + shell_word(c);
+  return run(command, status);
+}
+
+// The rows of OpenOCD's scan_chain table, from TDI to TDO: "name irlen" and " out" when disabled.
+std::vector<std::string> scan_chain_rows(const std::string& output) {
+  static const std::regex row(R"(\n *\d+ (\S+) +([Yn]) +0x[0-9a-f*]+ +0x[0-9a-f*]+ +(\d+) )");
+  std::vector<std::string> rows;
+  for (std::sregex_iterator m(output.begin(), output.end(), row), end; m != end; ++m) {
+    rows.insert(rows.begin(), (*m)[1].str() + " " + (*m)[3].str() + ((*m)[2] == "n" ? " out" : ""));
+  }
+  return rows;
+}
+
+// The boards the checks run on: both examples, then random boards of both versions.
+struct Board {
+  std::string file;
+  nlohmann::json json;
+  std::map<std::string, int> selected;
+};
+
+// Both examples, each without and with a selection, then random boards of both versions with at
+// least one device in the chain, `count' in all.
+std::vector<Board> boards(const testing::Sandbox& sandbox, std::size_t count) {
+  std::vector<Board> boards;
+  for (unsigned seed = 0; boards.size() < count; ++seed) {
+    Board b{KVR_SOURCE_DIR +
+                std::string(seed % 2 == 0 ? "/examples/board.cfg" : "/examples/board_v1.cfg"),
+            {},
+            {}};
+    if (seed >= 4) {
+      b.file = "b" + std::to_string(seed) + ".cfg";
+      sandbox.write(b.file,
+                    testing::generate_board(seed, static_cast<std::uint8_t>(1 + seed % 2)).text);
+    }
+    b.json =
+        nlohmann::json::parse(run(KVR_VIEW_PATH " --json " + shell_word(b.file) + " 2>/dev/null"));
+    if (seed >= 2) b.selected = testing::some_selections(b.json, seed);
+    const std::vector<testing::ExpectedTap> chain = testing::expected_chain(b.json, b.selected);
+    if (std::any_of(chain.begin(), chain.end(), [](const auto& tap) { return tap.in_chain; })) {
+      boards.push_back(std::move(b));
+    }
+  }
+  return boards;
+}
+
+std::string selections(const Board& board) {
+  std::string words;
+  for (const std::string& word : testing::select_words(board.selected)) words += " " + word;
+  return words;
+}
+
+// OpenOCD's init shifts through the whole chain and checks each IR's capture and the chain's
+// length; scan_chain then lists exactly the board's devices, in order, with their IR lengths,
+// those of an unselected sub-path disabled.
+TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
+  testing::Sandbox sandbox;
+  unsigned linkers = 0, selected = 0;
+  for (const Board& board : boards(sandbox, 56)) {
+    linkers += static_cast<unsigned>(board.json["linkers"].size());
+    selected += static_cast<unsigned>(board.selected.size());
+    run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
+    Server server(shell_word(board.file) + selections(board));
+    int status = -1;
+    const std::string output =
+        openocd(server.port(), "chain.tcl", {"init", "scan_chain", "shutdown"}, &status);
+    server.stop();
+    std::vector<std::string> expected;
+    for (const testing::ExpectedTap& tap : testing::expected_chain(board.json, board.selected)) {
+      expected.push_back("board." + tap.name + " " + std::to_string(tap.ir_length) +
+                         (tap.in_chain ? "" : " out"));
+    }
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.find("Error"), std::string::npos) << board.file << "\n" << output;
+    EXPECT_EQ(scan_chain_rows(output), expected) << board.file << "\n" << output;
+    EXPECT_EQ(server.status(), 0);
+  }
+  EXPECT_GT(linkers, 10u);
+  EXPECT_GT(selected, 5u);
+}
+
+// `bits' ones, in hexadecimal as SVF and the server's log write them.
+std::string hex_bits(std::uint32_t bits, std::uint32_t value_bits, std::uint64_t value) {
+  std::string hex;
+  for (std::uint32_t digit = (bits + 3) / 4; digit-- > 0;) {
+    unsigned nibble = 0;
+    for (std::uint32_t b = std::min(bits, 4 * digit + 4); b-- > 4 * digit;) {
+      nibble = 2 * nibble + (b < value_bits ? static_cast<unsigned>(value >> b & 1) : 1);
+    }
+    hex += "0123456789ABCDEF"[nibble];
+  }
+  return hex;
+}
+
+// For each device of the chain in turn, the --svf padding and one SIR with a pattern of its own:
+// OpenOCD's svf command plays them, and after each SIR the server's log shows the pattern in that
+// device and the all-ones BYPASS instruction in every other.
+TEST(OpenocdClient, SvfPaddingLoadsAnInstructionIntoOneDeviceAndBypassIntoTheOthers) {
+  testing::Sandbox sandbox;
+  for (const Board& board : boards(sandbox, 16)) {
+    std::vector<testing::ExpectedTap> chain;
+    for (const testing::ExpectedTap& tap : testing::expected_chain(board.json, board.selected)) {
+      if (tap.in_chain) chain.push_back(tap);
+    }
+    std::string svf;
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+      // A pattern that is not all ones: its top bit zero, the rest from the device's place.
+      const std::uint32_t length = chain[i].ir_length;
+      const std::uint32_t value_bits = std::min<std::uint32_t>(length, 16);
+      const std::uint64_t pattern = (0x5A3Cu + 977u * i) & ((1u << (value_bits - 1)) - 1);
+      svf += run(KVR_VIEW_PATH " --svf " + chain[i].name + " " + shell_word(board.file) +
+                 selections(board));
+      svf += "SIR " + std::to_string(length) + " TDI (" + hex_bits(length, value_bits, pattern) +
+             ");\n";
+      std::string line = "ir";
+      for (std::size_t j = 0; j < chain.size(); ++j) {
+        line += " " + chain[j].name + "=" +
+                hex_bits(chain[j].ir_length, i == j ? value_bits : 0, pattern);
+      }
+      expected.push_back(line);
+    }
+    sandbox.write("pad.svf", svf);
+    run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
+    Server server("--log " + shell_word(board.file) + selections(board));
+    int status = -1;
+    const std::string output =
+        openocd(server.port(), "chain.tcl", {"init", "svf -quiet pad.svf", "shutdown"}, &status);
+    std::istringstream log(server.stop());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    ASSERT_GE(lines.size(), expected.size()) << output;
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - static_cast<long>(expected.size()), lines.end()),
+        expected)
+        << board.file << "\n"
+        << svf << output;
+    EXPECT_EQ(output.find("Error"), std::string::npos) << output;
+  }
+}
+
+// The chain of every target script that OpenOCD evaluates to one with its dummy adapter: the
+// enabled TAPs from TDI to TDO, as "name:irlen".
+std::string openocd_chain(const std::string& script) {
+  const std::string output =
+      run("openocd -c 'adapter driver dummy' -c 'transport select jtag' -f " + shell_word(script) +
+          " -c scan_chain -c shutdown");
+  std::string chain;
+  for (const std::string& row : scan_chain_rows(output)) {
+    if (!row.ends_with(" out")) chain += row.substr(row.rfind(' ') + 1) + " ";
+  }
+  return chain;
+}
+
+std::string imported_chain(const std::string& script) {
+  const std::string board = run(KVR_VIEW_PATH " --import " + shell_word(script) + " 2>/dev/null");
+  static const std::regex device(R"(\n"\S+" +BYPASS([0-9A-F]{3}) )");
+  std::string chain;
+  for (std::sregex_iterator m(board.begin(), board.end(), device), end; m != end; ++m) {
+    chain += std::to_string(std::stoul((*m)[1], nullptr, 16)) + " ";
+  }
+  return chain;
+}
+
+TEST(OpenocdClient, ImportsGiveTheChainsOpenocdEvaluatesItsTargetScriptsTo) {
+  std::filesystem::path targets;
+  for (const char* folder :
+       {"/usr/local/share/openocd/scripts/target", "/usr/share/openocd/scripts/target"}) {
+    if (std::filesystem::is_directory(folder)) targets = folder;
+  }
+  if (targets.empty()) GTEST_SKIP() << "OpenOCD's target scripts are not installed";
+  if (run(KVR_VIEW_PATH " --import /dev/null").find("without Jim Tcl") != std::string::npos) {
+    GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
+  }
+  unsigned chains = 0, same = 0;
+  std::string different;
+  for (const auto& entry : std::filesystem::directory_iterator(targets)) {
+    if (entry.path().extension() != ".cfg") continue;
+    const std::string expected = openocd_chain(entry.path().string());
+    if (expected.empty()) continue;
+    ++chains;
+    const std::string got = imported_chain(entry.path().string());
+    if (got == expected) {
+      ++same;
+    } else {
+      different.append(entry.path().filename().string()).append(": OpenOCD ").append(expected);
+      different.append("/ kvrview ").append(got).append("\n");
+    }
+  }
+  std::printf(
+      "kvrview --import gives OpenOCD's chain for %u of the %u target scripts OpenOCD evaluates to "
+      "a chain\n",
+      same, chains);
+  EXPECT_GT(chains, 200u);
+  EXPECT_GE(same * 100, chains * 95u) << different;
+}
+
+}  // namespace
+}  // namespace kvr
+
+int main(int argc, char** argv) {
+  int status = -1;
+  kvr::run("openocd --version", &status);
+  if (status != 0) {
+    std::printf(
+        "Skipped: there is no `openocd' to run (Debian package openocd), and the checks of "
+        "the bridge against the real OpenOCD need one.\n");
+    return 77;
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
