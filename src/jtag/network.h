@@ -1,6 +1,6 @@
 // The sockets of the simulated board, behind an interface of our own: the server needs only a
 // listening socket on the loopback address, one client at a time and a wait that a signal cuts
-// short. The POSIX implementation is in posix_network.cc; Winsock's would sit beside it, and the
+// short. The POSIX implementation is in posix_network.cc, Winsock's in winsock_network.cc; the
 // tests put sockets of their own in its place.
 #ifndef KVR_JTAG_NETWORK_H_
 #define KVR_JTAG_NETWORK_H_
@@ -27,6 +27,8 @@ class Network {
   // the socket failed.
   virtual int wait_readable(SocketId socket, int milliseconds) = 0;
   virtual SocketId accept_client(SocketId listener) = 0;  // kNoSocket on failure
+  // A connection to 127.0.0.1 at `port`, for a client; kNoSocket on failure.
+  virtual SocketId connect_local(std::uint16_t port) = 0;
   // The number of bytes received, 0 when the peer has closed the connection, -1 on failure.
   virtual long receive(SocketId socket, char* buffer, std::size_t capacity) = 0;
   virtual bool send_all(SocketId socket, std::string_view bytes) = 0;

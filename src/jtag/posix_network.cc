@@ -20,10 +20,7 @@ class PosixNetwork final : public Network {
     if (listener < 0) return failed("socket", listener, problem);
     const int on = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
+    sockaddr_in address = loopback(port);
     if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
       return failed("bind", listener, problem);
     }
@@ -46,6 +43,17 @@ class PosixNetwork final : public Network {
   SocketId accept_client(SocketId listener) override {
     const int client = ::accept(static_cast<int>(listener), nullptr, nullptr);
     return client < 0 ? kNoSocket : client;
+  }
+
+  SocketId connect_local(std::uint16_t port) override {
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (client < 0) return kNoSocket;
+    const sockaddr_in address = loopback(port);
+    if (::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+      ::close(client);
+      return kNoSocket;
+    }
+    return client;
   }
 
   long receive(SocketId socket, char* buffer, std::size_t capacity) override {
@@ -71,6 +79,13 @@ class PosixNetwork final : public Network {
   void close_socket(SocketId socket) override { ::close(static_cast<int>(socket)); }
 
  private:
+  static sockaddr_in loopback(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+  }
   static SocketId failed(const char* call, int socket, std::string& problem) {
     problem = std::string(call) + ": " + std::strerror(errno);
     if (socket >= 0) ::close(socket);

@@ -1,10 +1,12 @@
 // The simulated scan path as a client sees it: TAP states, captures, shifts and updates driven
 // byte by byte through the remote_bitbang protocol, and the server under clients that misbehave.
-#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <random>
 #include <thread>
@@ -85,34 +87,31 @@ TEST(BitbangTest, ThePathCapturesShiftsAndUpdatesAsItsClientDrivesIt) {
   EXPECT_EQ(answers, "011011") << "after the session ended, nothing more is read";
 }
 
-// A loopback client that connects, sends and closes.
+// A loopback client that connects, sends and closes, through the sockets the server uses.
 class Client {
  public:
-  explicit Client(int port) : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    connected_ = ::connect(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  Client(Network& network, int port)
+      : network_(network), socket_(network.connect_local(static_cast<std::uint16_t>(port))) {}
+  ~Client() {
+    if (connected()) network_.close_socket(socket_);
   }
-  ~Client() { ::close(socket_); }
   Client(const Client&) = delete;
   Client& operator=(const Client&) = delete;
-  bool connected() const { return connected_; }
-  void send(const std::string& bytes) const {
-    ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-  }
+  bool connected() const { return socket_ != kNoSocket; }
+  void send(const std::string& bytes) const { network_.send_all(socket_, bytes); }
   // Everything the server sends until it closes the connection.
   std::string receive_all() const {
     std::string got;
     char buffer[256];
-    for (ssize_t n; (n = ::recv(socket_, buffer, sizeof buffer, 0)) > 0;) got.append(buffer, n);
+    for (long n; (n = network_.receive(socket_, buffer, sizeof buffer)) > 0;) {
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
     return got;
   }
 
  private:
-  int socket_;
-  bool connected_ = false;
+  Network& network_;
+  SocketId socket_;
 };
 
 // The server keeps serving through clients that vanish in the middle of a scan or before their
@@ -120,22 +119,26 @@ class Client {
 // it still answers as the path must and ends with a client's 'Q'.
 TEST(BitbangTest, TheServerOutlivesClientsThatMisbehave) {
   int pipe_ends[2];
+#if defined(_WIN32)
+  ASSERT_EQ(_pipe(pipe_ends, 256, _O_BINARY), 0);
+#else
   ASSERT_EQ(::pipe(pipe_ends), 0);
-  std::FILE* out = ::fdopen(pipe_ends[1], "w");
+#endif
+  std::FILE* out = fdopen(pipe_ends[1], "w");
   const testing::UniqueFile err = testing::stream_with("");
   SimulatedPath path = simulated_path({{"a", 3}, {"b", 1}, {"c", 5}}, false);
   const std::unique_ptr<Network> network = system_network();
   Outcome status = Outcome::kFailed;
   std::thread server([&] { status = serve_bitbang(*network, path, {}, out, err.get()); });
   std::string port_line;
-  for (char c = 0; ::read(pipe_ends[0], &c, 1) == 1 && c != '\n';) port_line += c;
+  for (char c = 0; read(pipe_ends[0], &c, 1) == 1 && c != '\n';) port_line += c;
   const int port = std::atoi(port_line.c_str());
   ASSERT_GT(port, 0) << port_line;
 
   std::mt19937 random(7);
   const std::string scan_bytes = kReset + scan(true, "011010010");
   for (int i = 0; i < 10000; ++i) {
-    Client client(port);
+    Client client(*network, port);
     ASSERT_TRUE(client.connected()) << i;
     if (i % 10 == 1) client.send(scan_bytes.substr(0, random() % scan_bytes.size()));
     if (i % 100 == 2) {  // random bytes: an unknown one closes the connection
@@ -148,7 +151,7 @@ TEST(BitbangTest, TheServerOutlivesClientsThatMisbehave) {
       client.receive_all();
     }
   }
-  Client last(port);
+  Client last(*network, port);
   last.send("r" + kReset + scan(true, "111111111") + "Q");
   EXPECT_EQ(last.receive_all(), "100001100");
   server.join();
@@ -156,7 +159,7 @@ TEST(BitbangTest, TheServerOutlivesClientsThatMisbehave) {
   EXPECT_NE(testing::contents_of(err.get()).find("kvrview: the client sent the byte 0x"),
             std::string::npos);
   std::fclose(out);
-  ::close(pipe_ends[0]);
+  close(pipe_ends[0]);
 }
 
 }  // namespace
