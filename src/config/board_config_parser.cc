@@ -34,6 +34,14 @@ struct OpenName {
   NamePlace place{};
 };
 
+// The class ID resolved last, with what it gave: a run of like devices resolves its ID once.
+struct ClassMemo {
+  bool valid = false;
+  bool main_path = false;  // resolved as on the main path, where the table must match exactly
+  ClassId token{};
+  DeviceEntry device{};  // its family, IR length and high-level class
+};
+
 // Everything one call of the parser works with.
 struct Parse {
   BoardModel& model;
@@ -49,7 +57,25 @@ struct Parse {
   ParseObserver* observer = nullptr;
   NamePlace class_place{};  // the class ID last read, for the observer
   std::string_view class_written{};
+  ClassMemo memo{};
 };
+
+// Takes the class of a device from the memo when its class ID is the one resolved last.
+bool take_memo(Parse& p, const ClassId& token, bool main_path, DeviceEntry& device) {
+  const ClassMemo& memo = p.memo;
+  if (!memo.valid || memo.main_path != main_path || memo.token != token) return false;
+  device.family = memo.device.family;
+  device.mainIR = memo.device.mainIR;
+  device.high_level = memo.device.high_level;
+  ++p.model.family_use_count[device.family];
+  return true;
+}
+
+// Remembers what resolving `token` gave.
+void keep_memo(Parse& p, const ClassId& token, bool main_path, const DeviceEntry& device,
+               Status status) {
+  p.memo = ClassMemo{status == kStatusOk, main_path, token, device};
+}
 
 // Tells the observer, if any, of the device just appended.
 void observe_device(Parse& p) {
@@ -151,8 +177,12 @@ Status read_group(Parse& p, std::uint32_t k) {
     ClassId token{};
     if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
     // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
-    Status status = resolve_device_class(p.model, token.data(), p.version, device);
-    if (status != kStatusOk) return status;
+    Status status = kStatusOk;
+    if (!take_memo(p, token, false, device)) {
+      status = resolve_device_class(p.model, token.data(), p.version, device);
+      keep_memo(p, token, false, device, status);
+      if (status != kStatusOk) return status;
+    }
     device.place = static_cast<std::uint8_t>(k);
     if (status = append_device(p.model, device); status != kStatusOk) return status;
     observe_device(p);
@@ -195,20 +225,22 @@ Status read_main_device(Parse& p) {
   DeviceEntry device{};
   ClassId token{};
   if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
-  // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
-  std::uint32_t row = kNoFamilyRow;
-  if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
-    return status;
+  Status status = kStatusOk;
+  if (!take_memo(p, token, true, device)) {
+    // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
+    std::uint32_t row = kNoFamilyRow;
+    if (status = find_family_row(token.data(), &row, p.version); status != kStatusOk) return status;
+    const FamilyRow& port = p.table[kPortRow];
+    const FamilyRow& linker = p.table[kLinkerRow];
+    if (same_first_chars(token.data(), port.type_name, port.literal_length)) {
+      return kStatusPortOnMainPath;
+    }
+    if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
+      return read_linker(p, device, row);
+    }
+    status = resolve_device_class(p.model, token.data(), p.version, device);
+    keep_memo(p, token, true, device, status);
   }
-  const FamilyRow& port = p.table[kPortRow];
-  const FamilyRow& linker = p.table[kLinkerRow];
-  if (same_first_chars(token.data(), port.type_name, port.literal_length)) {
-    return kStatusPortOnMainPath;
-  }
-  if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
-    return read_linker(p, device, row);
-  }
-  Status status = resolve_device_class(p.model, token.data(), p.version, device);
   device.place = kMainPathPlace;
   if (status == kStatusOk) status = append_device(p.model, device);
   if (status == kStatusOk) observe_device(p);

@@ -51,12 +51,18 @@ std::size_t value_length(const char* start) {
     }
     return static_cast<std::size_t>(close - start) + 1;
   }
-  std::size_t length = std::strcspn(start, ";\r\n");
+  // A plain loop: the set search of the C library costs more than these few characters.
+  std::size_t length = 0;
+  while (start[length] != ';' && start[length] != '\r' && start[length] != '\n' &&
+         start[length] != '\0') {
+    ++length;
+  }
   while (length > 0 && is_space_or_tab(start[length - 1])) --length;
   return length;
 }
 
 bool is_boolean_word(std::string_view value) {
+  if (value.size() > 8 || !is_letter(value[0])) return false;  // the words are 2 to 8 letters
   for (const char* word : kBooleanWords) {
     if (value.size() == std::strlen(word) &&
         equal_nocase_n(value.data(), word, value.size()) == 0) {

@@ -1,6 +1,7 @@
 #include "config/line_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "base/ascii.h"
@@ -120,11 +121,26 @@ std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
 }
 
 Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
-  for (length = 0; text[length] != rules.close; ++length) {
-    if (length == rules.longest) return rules.too_long;
-    if (!(length == 0 ? is_letter(text[length]) : is_name_char(text[length]))) return rules.invalid;
+  // One table look-up a character: a name is measured for every statement.
+  static constexpr auto kKinds = [] {
+    std::array<std::uint8_t, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+      const auto ch = static_cast<char>(c);
+      kinds[static_cast<std::size_t>(c)] = (is_letter(ch) ? 1 : 0) | (is_name_char(ch) ? 2 : 0);
+    }
+    return kinds;
+  }();
+  const auto kind = [&](std::size_t at) { return kKinds[static_cast<unsigned char>(text[at])]; };
+  if (text[0] == rules.close) {
+    length = 0;
+    return rules.empty;
   }
-  return length == 0 ? rules.empty : kStatusOk;
+  if ((kind(0) & 1) == 0) return rules.invalid;
+  for (length = 1; text[length] != rules.close; ++length) {
+    if (length == rules.longest) return rules.too_long;
+    if ((kind(length) & 2) == 0) return rules.invalid;
+  }
+  return kStatusOk;
 }
 
 }  // namespace kvr

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <random>
 
-#include "base/ascii.h"
 
 namespace kvr {
 namespace {
@@ -17,6 +16,19 @@ std::uint64_t mix(std::uint64_t x) {
   x ^= x >> 33;
   x *= 0xC4CEB9FE1A85EC53ULL;
   return x ^ (x >> 33);
+}
+
+// The eight bytes of `word` with the ASCII capitals A to Z made small letters and nothing else
+// changed, all eight at once: in each byte below 0x80 the top bit of (byte + 0x3F) tells that it
+// is at least 'A', that of (byte + 0x25) that it is past 'Z', and no sum carries into the next byte.
+std::uint64_t fold_capitals(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kTops = 0x80 * kOnes;
+  const std::uint64_t low7 = word & ~kTops;
+  const std::uint64_t from_a = low7 + (0x80 - 'A') * kOnes;
+  const std::uint64_t past_z = low7 + (0x80 - 'Z' - 1) * kOnes;
+  const std::uint64_t capitals = from_a & ~past_z & ~word & kTops;
+  return word | (capitals >> 2);
 }
 
 }  // namespace
@@ -39,13 +51,7 @@ std::uint64_t NameIndex::hash(const char* bytes, std::size_t size, bool fold_cas
   for (std::size_t at = 0; at < size; at += 8) {
     std::uint64_t word = 0;
     std::memcpy(&word, bytes + at, size - at < 8 ? size - at : 8);
-    // The ASCII capitals A to Z lose their case bit; nothing else changes.
-    if (fold_case) {
-      for (int shift = 0; shift < 64; shift += 8) {
-        const auto c = static_cast<char>(word >> shift);
-        if (is_upper(c)) word |= std::uint64_t{0x20} << shift;
-      }
-    }
+    if (fold_case) word = fold_capitals(word);
     h = mix(h ^ word);
   }
   return h;
