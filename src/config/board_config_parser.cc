@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
-#include <vector>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
 #include "config/config_variables.h"
 #include "config/device_classes.h"
 #include "config/model_append.h"
+#include "config/name_check.h"
 #include "database/format.h"
 
 namespace kvr {
@@ -30,6 +32,7 @@ struct OpenName {
   bool device = false;
   DeviceName device_name{};
   VariableName variable_name{};
+  std::size_t variable_size = 0;
   std::uint64_t hash = 0;
   NamePlace place{};
 };
@@ -49,8 +52,7 @@ struct Parse {
   LineReader& reader;
   std::uint8_t version;
   const FamilyTable& table;
-  std::size_t batch;  // how many names wait to be checked; one in verbose mode, for the echo
-  std::vector<PendingName> pending{};
+  NameCheck& check;
   OpenName name{};
   NamePlace duplicate{};           // where a duplicate stands, when one ended the parse
   std::uint16_t token_column = 0;  // where the token being read begins
@@ -90,28 +92,28 @@ NamePlace token_place(const Parse& p) {
   return NamePlace{p.line.line_count, p.line.line_number, p.token_column};
 }
 
-// Whether the open name has an earlier twin. In verbose mode every name is checked as soon as it
-// is read, before a later line is read and echoed; otherwise only after its statement failed.
+std::string_view open_variable_name(const Parse& p) {
+  return std::string_view(p.name.variable_name.data(), p.name.variable_size);
+}
+
+// When names are checked at once: whether the name just read has an earlier twin, before the rest
+// of its statement (and, in verbose mode, a later line) is read.
 Status check_open_name(Parse& p) {
+  if (!p.check.at_once) return kStatusOk;
   const OpenName& name = p.name;
   const bool taken = name.device
-                         ? device_name_taken(p.model, name.device_name, name.hash)
-                         : variable_name_taken(p.model, name.variable_name.data(), name.hash);
+                         ? device_name_taken(p.check, p.model, name.device_name, name.hash)
+                         : variable_name_taken(p.check, p.model, open_variable_name(p), name.hash);
   if (!taken) return kStatusOk;
   p.duplicate = name.place;
   return name.device ? kStatusDeviceNameDuplicate : kStatusVariableNameDuplicate;
 }
 
-// The open name has been appended as `id`: it waits, with the others, to be checked.
+// The open name's statement is complete: it was appended as `id`.
 Status close_name(Parse& p, std::uint32_t id) {
-  try {
-    p.pending.push_back(PendingName{p.name.hash, id, p.name.place, p.name.device});
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
   p.name.open = false;
-  if (p.pending.size() < p.batch) return kStatusOk;
-  return check_names(p.model, p.pending, p.duplicate);
+  return p.name.device ? note_device_name(p.check, p.model, p.name.hash, id)
+                       : note_variable_name(p.check, p.model, p.name.hash, id);
 }
 
 char current(const Parse& p) {
@@ -150,11 +152,9 @@ Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   p.name.open = true;
   p.name.device = true;
   p.name.device_name = name;
-  p.name.hash = device_name_hash(p.model, name);
+  p.name.hash = device_name_hash(p.check, name);
   p.name.place = token_place(p);
-  if (p.batch == 1) {
-    if (Status status = check_open_name(p); status != kStatusOk) return status;
-  }
+  if (Status status = check_open_name(p); status != kStatusOk) return status;
   std::copy(name.begin(), name.begin() + 8, device.name.begin());
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   p.class_place = token_place(p);
@@ -257,18 +257,17 @@ Status read_variable(Parse& p) {
   }
   p.name.open = true;
   p.name.device = false;
-  p.name.hash = variable_name_hash(p.model, p.name.variable_name.data());
+  p.name.variable_size = std::strlen(p.name.variable_name.data());
+  p.name.hash = variable_name_hash(p.check, open_variable_name(p));
   p.name.place = token_place(p);
-  if (p.batch == 1) {
-    if (Status status = check_open_name(p); status != kStatusOk) return status;
-  }
+  if (Status status = check_open_name(p); status != kStatusOk) return status;
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   std::string_view value;
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
   std::uint32_t location = 0;
-  Status status = append_variable(p.model, p.name.variable_name.data(), value, location);
+  Status status = append_variable(p.model, open_variable_name(p), value, location);
   if (status == kStatusOk && p.observer != nullptr) {
-    p.observer->variable(p.name.variable_name.data(), value, p.name.place, token_place(p));
+    p.observer->variable(open_variable_name(p), value, p.name.place, token_place(p));
   }
   return status == kStatusOk ? close_name(p, location) : status;
 }
@@ -297,18 +296,15 @@ Status parse_file(Parse& p) {
   }
 }
 
-// The outcome of a parse that ended with `status`, once every name read so far is checked: a
-// duplicate name comes before any later fault, and is reported at its own line.
-Status settle(Parse& p, Status status) {
-  if (Status checked = check_names(p.model, p.pending, p.duplicate); checked != kStatusOk) {
-    return checked;
-  }
-  if (status == kStatusOk || !p.name.open || status == kStatusDeviceNameDuplicate ||
-      status == kStatusVariableNameDuplicate) {
-    return status;
-  }
-  const Status open = check_open_name(p);
-  return open != kStatusOk ? open : status;
+// Whether the parse that ended with `status` must read the file again, checking at once the names
+// that may repeat: it checked afterwards, and a noted name, or the name of the statement that
+// failed, may repeat an earlier one.
+Status needs_second_reading(Parse& p, Status status, bool& again) {
+  again = false;
+  if (p.check.at_once) return kStatusOk;
+  const UnnotedName failed{p.name.device, p.name.hash};
+  const bool with_failed = status != kStatusOk && p.name.open;
+  return look_for_repeats(p.check, with_failed ? &failed : nullptr, again);
 }
 
 // Where the parse stopped with `status`: a duplicate at its own name; a file that ends too early
@@ -327,6 +323,28 @@ ParseStop stop_of(const Parse& p, Status status) {
   return {p.line.line_number, p.line.line_count, status == kStatusOk ? 0 : column};
 }
 
+// One reading of the whole source into `model`; `stop` receives where it stopped.
+Status read_source(BoardModel& model, const LineSource& source, std::uint8_t version,
+                   ParseObserver* observer, NameCheck& check, ParseStop& stop, bool& again) {
+  const auto line = std::make_unique<LineState>();
+  LineReader reader(source);
+  Parse parse{model, *line, reader, version, family_table_for(version), check};
+  parse.observer = observer;
+  Status status = parse_file(parse);
+  if (Status checked = needs_second_reading(parse, status, again); checked != kStatusOk) {
+    status = checked;
+  }
+  stop = stop_of(parse, status);
+  return status;
+}
+
+// Makes `model` empty again, as it was before the first reading.
+void empty_model(BoardModel& model) {
+  const bool keep_values = model.keep_values;
+  model = BoardModel{};
+  model.keep_values = keep_values;
+}
+
 }  // namespace
 
 Status parse_board_config(BoardModel& model, const LineSource& source,
@@ -334,18 +352,19 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint8_t version, ParseStop* stop_out, ParseObserver* observer) {
   Status status = kStatusOk;
   ParseStop stop;
+  // Names are checked afterwards unless the verbose echo needs them at once, or the source could
+  // not be read a second time.
+  std::fpos_t start{};
+  const bool can_rewind = source.stream == nullptr || std::fgetpos(source.stream, &start) == 0;
   try {
-    const auto line = std::make_unique<LineState>();
-    LineReader reader(source);
-    Parse parse{model,
-                *line,
-                reader,
-                version,
-                family_table_for(version),
-                source.verbose != 0 ? std::size_t{1} : std::size_t{4096}};
-    parse.observer = observer;
-    status = settle(parse, parse_file(parse));
-    stop = stop_of(parse, status);
+    const auto check = std::make_unique<NameCheck>();
+    start_name_check(*check, source.verbose != 0 || !can_rewind);
+    bool again = false;
+    status = read_source(model, source, version, observer, *check, stop, again);
+    if (again && (source.stream == nullptr || std::fsetpos(source.stream, &start) == 0)) {
+      empty_model(model);
+      status = read_source(model, source, version, nullptr, *check, stop, again);
+    }
   } catch (const std::bad_alloc&) {
     status = kStatusNoMemory;  // the line and its reader could not be made
   }

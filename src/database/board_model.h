@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "base/chunked.h"
-#include "database/name_index.h"
 #include "database/variable_arena.h"
 
 namespace kvr {
@@ -91,9 +90,6 @@ struct BoardModel {
   // False where nothing will read the values (a parse alone, a version 1 database): each is then
   // kept empty, which spares a large board's memory the size of its values.
   bool keep_values = true;
-  // For the duplicate-name checks: device ids by name, variable locations by name.
-  NameIndex device_names;
-  NameIndex variable_names;
 };
 
 // The device's name as a zero-terminated text.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "frontend/console_text.h"
 #include "support/harness.h"
 
@@ -126,9 +128,12 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, kLabel + "\"l\" SPL { \"l\" DBM } {}{}{}", -374, 2},
   };
   for (const Case& c : cases) {
-    const Parsed parsed = parse_text(c.text, static_cast<std::uint8_t>(c.version));
-    EXPECT_EQ(parsed.status, c.status) << c.text.substr(0, 60);
-    EXPECT_EQ(parsed.line, c.line) << c.text.substr(0, 60);
+    // Verbose, the names are checked as they are read; otherwise afterwards: the same outcome.
+    for (const bool verbose : {false, true}) {
+      const Parsed parsed = parse_text(c.text, static_cast<std::uint8_t>(c.version), verbose);
+      EXPECT_EQ(parsed.status, c.status) << verbose << c.text.substr(0, 60);
+      EXPECT_EQ(parsed.line, c.line) << verbose << c.text.substr(0, 60);
+    }
   }
   // The verbose echo shows each line as it is read, a CR LF line end as LF.
   EXPECT_EQ(parse_text(";CFG-2.0\r\n\r\n\"a\" DBM", 2, true).echo,
@@ -136,6 +141,45 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
   // A duplicate name ends the parse before a later line is read.
   EXPECT_EQ(parse_text(";CFG-2.0\n\"a\" DBM\n\"a\"\nDBM", 2, true).echo,
             "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 \"a\"\n");
+}
+
+// Seeded boards of up to 20,000 devices and variables, one statement a line, with names used again
+// (in other letter case) and sometimes an unknown class ID after them: the first name used again,
+// in file order, ends the parse at its line, before a later fault, whether the names are checked
+// as they are read (verbose) or all together afterwards.
+TEST(ParserTest, TheFirstNameUsedAgainEndsTheParseAtItsLine) {
+  std::mt19937 random(25);
+  const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  for (int round = 0; round < 24; ++round) {
+    const std::size_t count = 2 + below(round % 4 == 0 ? 20000 : 300);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < count; ++i) {
+      names.push_back(below(2) == 0 ? "\"d" + std::to_string(i) + "\" DBM"
+                                    : "[v" + std::to_string(i) + "] 1");
+    }
+    std::size_t first = count;  // the statement that uses a name again first
+    for (std::size_t repeats = below(4); repeats > 0; --repeats) {
+      const std::size_t later = 1 + below(count - 1);
+      names[later] = upper_cased(names[below(later)]);
+      first = std::min(first, later);
+    }
+    const std::size_t fault = below(2) == 0 ? below(count) : count;
+    if (fault < count) names[fault] = "\"zz\" NOPE";
+    std::string text = kLabel;
+    for (const std::string& name : names) text += name + "\n";
+    // A fault at or before the first statement used again hides it (the line of that statement
+    // is then no longer a repeat: "zz" is new); 2 is the first statement's line.
+    const bool repeat_first = first < fault;
+    const Status status =
+        repeat_first ? (names[first][0] == '"' ? -374 : -364) : (fault < count ? -381 : 0);
+    const std::uint32_t line = static_cast<std::uint32_t>(
+        repeat_first ? first + 2 : (fault < count ? fault + 2 : count + 1));
+    for (const bool verbose : {false, true}) {
+      const Parsed parsed = parse_text(text, 2, verbose);
+      EXPECT_EQ(parsed.status, status) << round << " " << verbose;
+      EXPECT_EQ(parsed.line, line) << round << " " << verbose;
+    }
+  }
 }
 
 // Class-ID digits that are not plain hexadecimal: a wildcard, a sign, a 0X prefix, a character no

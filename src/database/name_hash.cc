@@ -1,10 +1,8 @@
-#include "database/name_index.h"
+#include "database/name_hash.h"
 
 #include <chrono>
-#include <cstdint>
 #include <cstring>
 #include <random>
-
 
 namespace kvr {
 namespace {
@@ -20,7 +18,8 @@ std::uint64_t mix(std::uint64_t x) {
 
 // The eight bytes of `word` with the ASCII capitals A to Z made small letters and nothing else
 // changed, all eight at once: in each byte below 0x80 the top bit of (byte + 0x3F) tells that it
-// is at least 'A', that of (byte + 0x25) that it is past 'Z', and no sum carries into the next byte.
+// is at least 'A', that of (byte + 0x25) that it is past 'Z', and no sum carries into the next
+// byte.
 std::uint64_t fold_capitals(std::uint64_t word) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kTops = 0x80 * kOnes;
@@ -31,9 +30,22 @@ std::uint64_t fold_capitals(std::uint64_t word) {
   return word | (capitals >> 2);
 }
 
+// Up to eight bytes as one little-endian word, the missing ones zero; a whole word in one load.
+std::uint64_t load_word(const char* bytes, std::size_t count) {
+  std::uint64_t word = 0;
+  if (count >= 8) {
+    std::memcpy(&word, bytes, 8);
+    return word;
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    word |= std::uint64_t{static_cast<unsigned char>(bytes[k])} << (8 * k);
+  }
+  return word;
+}
+
 }  // namespace
 
-NameIndex::NameIndex() {
+NameHasher::NameHasher() {
   // The key only has to be unknown to whoever writes the input; should the system have no source
   // of random numbers, the time and this object's address serve.
   key_ = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
@@ -46,19 +58,14 @@ NameIndex::NameIndex() {
   key_ = mix(key_);
 }
 
-std::uint64_t NameIndex::hash(const char* bytes, std::size_t size, bool fold_case) const {
+std::uint64_t NameHasher::operator()(const char* bytes, std::size_t size, bool fold_case) const {
   std::uint64_t h = key_ ^ size;
   for (std::size_t at = 0; at < size; at += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes + at, size - at < 8 ? size - at : 8);
+    std::uint64_t word = load_word(bytes + at, size - at);
     if (fold_case) word = fold_capitals(word);
     h = mix(h ^ word);
   }
   return h;
-}
-
-void NameIndex::clear() {
-  for (Shard& shard : shards_) shard = Shard{};
 }
 
 }  // namespace kvr
