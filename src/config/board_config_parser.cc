@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
@@ -252,12 +251,12 @@ Status read_main_device(Parse& p) {
 }
 
 Status read_variable(Parse& p) {
-  if (Status status = parse_variable_name(p.line, p.name.variable_name); status != kStatusOk) {
+  if (Status status = parse_variable_name(p.line, p.name.variable_name, &p.name.variable_size);
+      status != kStatusOk) {
     return status;
   }
   p.name.open = true;
   p.name.device = false;
-  p.name.variable_size = std::strlen(p.name.variable_name.data());
   p.name.hash = variable_name_hash(p.check, open_variable_name(p));
   p.name.place = token_place(p);
   if (Status status = check_open_name(p); status != kStatusOk) return status;

@@ -92,7 +92,7 @@ bool is_valid_value(std::string_view text) {
 
 }  // namespace
 
-Status parse_variable_name(LineState& line, VariableName& name) {
+Status parse_variable_name(LineState& line, VariableName& name, std::size_t* size) {
   static constexpr NameRules kRules = {']', format::kMaxVariableName, kStatusVariableNameEmpty,
                                        kStatusVariableNameTooLong, kStatusVariableNameInvalid};
   const char* first = line.buffer + line.column + 1;  // past the '['
@@ -101,6 +101,7 @@ Status parse_variable_name(LineState& line, VariableName& name) {
   line.column = static_cast<std::uint16_t>(line.column + length + 2);
   std::memcpy(name.data(), first, length);
   name[length] = '\0';
+  if (size != nullptr) *size = length;
   return kStatusOk;
 }
 

@@ -23,12 +23,15 @@ bool LineReader::fill(std::size_t wanted) {
   if (end_ - begin_ < wanted && !at_end_) {
     std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
     end_ -= begin_;
+    zero_ -= begin_;
     begin_ = 0;
     while (end_ < kBlockBytes && !at_end_) {
       char* const fresh = block_.get() + end_;
       const std::size_t got = read_more(fresh, kBlockBytes - end_);
+      const bool no_zero_yet = zero_ >= end_;
       end_ += got;
       at_end_ = got == 0;
+      if (no_zero_yet) zero_ = first_zero(end_ - got);
       // A Ctrl-Z ends the text, as a text stream of the systems the format comes from ends it.
       if (const void* stop = std::memchr(fresh, kEndOfText, got)) {
         end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - block_.get());
@@ -37,6 +40,12 @@ bool LineReader::fill(std::size_t wanted) {
     }
   }
   return end_ > begin_;
+}
+
+std::size_t LineReader::first_zero(std::size_t from) const {
+  const void* zero = std::memchr(block_.get() + from, '\0', end_ - from);
+  return zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - block_.get())
+                         : end_;
 }
 
 std::size_t LineReader::read_more(char* to, std::size_t size) {
@@ -48,21 +57,22 @@ std::size_t LineReader::read_more(char* to, std::size_t size) {
 }
 
 Status LineReader::read_line(LineState& line) {
-  if (!fill(LineState::kMaxRead + 1)) return kStatusUnexpectedEnd;
+  // Less than a longest line left: read more first, unless the source has ended.
+  if (end_ - begin_ <= LineState::kMaxRead && !fill(LineState::kMaxRead + 1)) {
+    return kStatusUnexpectedEnd;
+  }
   // One line-oriented read: up to 4135 characters, stopping after a newline.
   const char* start = block_.get() + begin_;
   std::size_t taken = std::min(end_ - begin_, LineState::kMaxRead);
   if (const void* newline = std::memchr(start, '\n', taken)) {
     taken = static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
   }
+  // The line ends at its first zero byte.
+  std::size_t length = zero_ < begin_ + taken ? zero_ - begin_ : taken;
   std::memcpy(line.buffer, start, taken);
   line.buffer[taken] = '\0';
   begin_ += taken;
-
-  const void* zero = std::memchr(line.buffer, '\0', taken);  // the line ends at its first one
-  std::size_t length = zero != nullptr
-                           ? static_cast<std::size_t>(static_cast<const char*>(zero) - line.buffer)
-                           : taken;
+  if (zero_ < begin_) zero_ = first_zero(begin_);
   if (length >= 2 && line.buffer[length - 1] == '\n' && line.buffer[length - 2] == '\r') {
     line.buffer[length - 2] = '\n';
     line.buffer[--length] = '\0';
@@ -85,7 +95,7 @@ Status LineReader::read_line(LineState& line) {
   return kStatusOk;
 }
 
-Status LineReader::skip_blanks(LineState& line) {
+Status LineReader::skip_to_token(LineState& line) {
   for (;;) {
     while (line.column < line.length) {
       const char c = line.buffer[line.column];
@@ -121,7 +131,8 @@ std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
 }
 
 Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
-  // One table look-up a character: a name is measured for every statement.
+  // One table look-up a character, in locals the compiler need not reload after each store: a
+  // name is measured for every statement.
   static constexpr auto kKinds = [] {
     std::array<std::uint8_t, 256> kinds{};
     for (int c = 0; c < 256; ++c) {
@@ -130,17 +141,29 @@ Status measure_name(const char* text, const NameRules& rules, std::size_t& lengt
     }
     return kinds;
   }();
+  const char close = rules.close;
+  const std::size_t longest = rules.longest;
   const auto kind = [&](std::size_t at) { return kKinds[static_cast<unsigned char>(text[at])]; };
-  if (text[0] == rules.close) {
-    length = 0;
-    return rules.empty;
+  std::size_t n = 0;
+  Status status = kStatusOk;
+  if (text[0] == close) {
+    status = rules.empty;
+  } else if ((kind(0) & 1) == 0) {
+    status = rules.invalid;
+  } else {
+    for (n = 1; text[n] != close; ++n) {
+      if (n == longest) {
+        status = rules.too_long;
+        break;
+      }
+      if ((kind(n) & 2) == 0) {
+        status = rules.invalid;
+        break;
+      }
+    }
   }
-  if ((kind(0) & 1) == 0) return rules.invalid;
-  for (length = 1; text[length] != rules.close; ++length) {
-    if (length == rules.longest) return rules.too_long;
-    if ((kind(length) & 2) == 0) return rules.invalid;
-  }
-  return kStatusOk;
+  length = n;
+  return status;
 }
 
 }  // namespace kvr

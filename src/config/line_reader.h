@@ -54,18 +54,28 @@ class LineReader {
   Status read_line(LineState& line);
 
   // Moves `column` to the first character of the next token, reading lines as needed.
-  Status skip_blanks(LineState& line);
+  Status skip_blanks(LineState& line) {
+    const char c = line.buffer[line.column];
+    const bool at_token = c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != ';';
+    return line.column < line.length && at_token ? kStatusOk : skip_to_token(line);
+  }
 
  private:
   static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
   // Makes at least `wanted` bytes available, unless the stream ends first; false when none are.
   bool fill(std::size_t wanted);
+  Status skip_to_token(LineState& line);
+  // The first zero byte from `from` on, or `end_`.
+  std::size_t first_zero(std::size_t from) const;
   // Up to `size` more bytes of the source into `to`; their count, 0 at its end.
   std::size_t read_more(char* to, std::size_t size);
 
   LineSource source_;
   std::unique_ptr<char[]> block_;
   std::size_t begin_ = 0, end_ = 0;  // the bytes read from the stream but not yet taken
+  // The first zero byte at or after `begin_`, or at least `end_` while none is known to be there:
+  // zero bytes are looked for once a block, not once a line.
+  std::size_t zero_ = 0;
   bool at_end_ = false;
 };
 

@@ -1,70 +1,108 @@
 #include "database/name_log.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kvr {
 namespace {
 
 constexpr std::uint64_t kFragmentMask = (std::uint64_t{1} << 40) - 1;
-constexpr std::uint64_t kTaken = std::uint64_t{1} << 40;  // set in every slot that holds one
+constexpr int kGenerationShift = 40;
 
-// Puts `fragment` into `table` (open addressing, a power of two of slots, at most half full);
-// false when it was there already. The fragments are random bits, so their low bits are the slot.
-bool put(std::vector<std::uint64_t>& table, std::uint64_t fragment) {
-  const std::size_t mask = table.size() - 1;
+// The table a bucket is checked in: open addressing, a power of two of slots, at most half full.
+// A slot holds a fragment with the number of the bucket that put it there above it, so that the
+// buckets take turns in one table without clearing it: a slot of an earlier bucket counts as
+// empty.
+struct FragmentTable {
+  std::vector<std::uint64_t> slots;
+  std::uint64_t generation = 0;
+  std::size_t taken = 0;
+};
+
+// Puts `fragment` into `table`; false when it was there already. The fragments are random bits,
+// so their low bits are the slot.
+bool put(FragmentTable& table, std::uint64_t fragment) {
+  const std::size_t mask = table.slots.size() - 1;
+  const std::uint64_t wanted = (table.generation << kGenerationShift) | fragment;
   for (std::size_t at = fragment & mask;; at = (at + 1) & mask) {
-    if (table[at] == 0) {
-      table[at] = fragment | kTaken;
+    std::uint64_t& slot = table.slots[at];
+    if ((slot >> kGenerationShift) != table.generation) {
+      slot = wanted;
+      ++table.taken;
       return true;
     }
-    if (table[at] == (fragment | kTaken)) return false;
+    if (slot == wanted) return false;
   }
+}
+
+// Doubles `table`, placing the current bucket's fragments again.
+void grow_table(FragmentTable& table) {
+  FragmentTable grown{std::vector<std::uint64_t>(2 * table.slots.size(), 0), table.generation, 0};
+  for (const std::uint64_t slot : table.slots) {
+    if ((slot >> kGenerationShift) == table.generation) put(grown, slot & kFragmentMask);
+  }
+  table = std::move(grown);
 }
 
 }  // namespace
 
 NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) const {
+  // Sized for the largest bucket at most half full. A bucket that repeats stops at its first
+  // repeat, so a run of many equal names need not take a table of its size: past 2^16 names the
+  // table starts at that and grows as it fills.
+  std::size_t largest = 0;
+  for (std::size_t b = 0; b < kNameBuckets; ++b) largest = std::max(largest, size_of(b));
+  std::size_t size = 16;
+  while (size < 2 * (largest + 1) && size < (std::size_t{1} << 17)) size *= 2;
+  FragmentTable table{std::vector<std::uint64_t>(size, 0)};
   NameBuckets found;
-  std::vector<std::uint64_t> table;
-  const std::uint64_t extra = also & kFragmentMask;
   for (std::size_t b = 0; b < kNameBuckets; ++b) {
-    const bool with_extra = with_also && name_bucket(also) == b;
-    found[b] = bucket_repeats(b, with_extra ? &extra : nullptr, table);
+    table.generation = b + 1;
+    table.taken = 0;
+    if (with_also && name_bucket(also) == b) put(table, also & kFragmentMask);
+    found[b] = bucket_repeats(b, table);
   }
   return found;
 }
 
-bool NameLog::bucket_repeats(std::size_t b, const std::uint64_t* extra,
-                             std::vector<std::uint64_t>& table) const {
-  const Chunked<Entry, 10>& bucket = buckets_[b];
-  // Sized for the whole bucket at most half full. A bucket that repeats stops at its first
-  // repeat, so a run of many equal names need not take a table of its size: past 2^16 names the
-  // table starts at that and grows as it fills.
-  std::size_t size = 16;
-  while (size < 2 * (bucket.size() + 1) && size < (std::size_t{1} << 17)) size *= 2;
-  table.assign(size, 0);
-  std::size_t used = 0;
-  if (extra != nullptr) {
-    put(table, *extra);
-    ++used;
-  }
-  for (std::size_t k = 0; k < bucket.size(); ++k) {
-    if (2 * (used + 1) > table.size()) {
-      std::vector<std::uint64_t> grown(2 * table.size(), 0);
-      for (const std::uint64_t slot : table) {
-        if (slot != 0) put(grown, slot & kFragmentMask);
-      }
-      table.swap(grown);
+void NameLog::grow(Tail& tail, std::size_t b) {
+  std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[kChunkBytes]);  // not zero-filled
+  std::uint8_t* const bytes = chunk.get();
+  chunks_[b].push_back(std::move(chunk));
+  tail = Tail{bytes, bytes + kChunkBytes};
+}
+
+std::size_t NameLog::used(std::size_t b, std::size_t c) const {
+  const std::vector<std::unique_ptr<std::uint8_t[]>>& chunks = chunks_[b];
+  return c + 1 < chunks.size() ? kChunkBytes
+                               : static_cast<std::size_t>(tails_[b].next - chunks[c].get());
+}
+
+std::size_t NameLog::size_of(std::size_t b) const {
+  const std::size_t chunks = chunks_[b].size();
+  return chunks == 0 ? 0 : ((chunks - 1) * kChunkBytes + used(b, chunks - 1)) / kEntryBytes;
+}
+
+template <typename Table>
+bool NameLog::bucket_repeats(std::size_t b, Table& table) const {
+  for (std::size_t c = 0; c < chunks_[b].size(); ++c) {
+    const std::uint8_t* const bytes = chunks_[b][c].get();
+    const std::size_t end = used(b, c);
+    for (std::size_t at = 0; at < end; at += kEntryBytes) {
+      if (2 * (table.taken + 1) > table.slots.size()) grow_table(table);
+      std::uint64_t fragment = 0;
+      for (std::size_t k = kEntryBytes; k-- > 0;) fragment = (fragment << 8) | bytes[at + k];
+      if (!put(table, fragment)) return true;
     }
-    const std::array<std::uint8_t, 5>& bytes = bucket[k].bytes;
-    std::uint64_t fragment = 0;
-    for (int i = 4; i >= 0; --i) fragment = (fragment << 8) | bytes[static_cast<std::size_t>(i)];
-    if (!put(table, fragment)) return true;
-    ++used;
   }
   return false;
 }
 
 void NameLog::clear() {
-  for (Chunked<Entry, 10>& bucket : buckets_) bucket.clear();
+  tails_ = {};
+  for (std::vector<std::unique_ptr<std::uint8_t[]>>& chunks : chunks_) {
+    std::vector<std::unique_ptr<std::uint8_t[]>>().swap(chunks);
+  }
 }
 
 }  // namespace kvr

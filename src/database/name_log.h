@@ -1,8 +1,9 @@
 // A log of names for a check of repeats made once, after the whole file: each name leaves 40 bits
 // of its hash, five bytes, in one of 256 buckets chosen by 8 further bits, in the order the names
-// came. Appending writes each bucket in order, and the check then takes one bucket at a time,
-// small enough for the caches, so no name costs a wait for memory at a random place: an index
-// looked up name by name would wait about once a name once it outgrows the caches.
+// came; a bucket is a list of chunks that never move. Appending writes each bucket in order, and
+// the check then takes one bucket at a time, small enough for the caches, so no name costs a wait
+// for memory at a random place: an index looked up name by name would wait about once a name once
+// it outgrows the caches.
 //
 // The log keeps no names and no ids. Equal names always repeat a hash in their bucket; two
 // different names do so by chance about once in 2^48 pairs, as the hash is keyed afresh for every
@@ -14,9 +15,8 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
-
-#include "base/chunked.h"
 
 namespace kvr {
 
@@ -33,11 +33,12 @@ class NameLog {
   // Appends a name's hash. Throws std::bad_alloc, leaving the log as it was, when memory is
   // refused.
   void add(std::uint64_t hash) {
-    Entry entry;
-    for (std::size_t k = 0; k < entry.bytes.size(); ++k) {
-      entry.bytes[k] = static_cast<std::uint8_t>(hash >> (8 * k));
-    }
-    buckets_[name_bucket(hash)].push_back(entry);
+    Tail& tail = tails_[name_bucket(hash)];
+    if (tail.next == tail.end) grow(tail, name_bucket(hash));
+    std::uint8_t* const at = tail.next;  // a copy, which the byte stores cannot change
+    for (std::size_t k = 0; k < kEntryBytes; ++k)
+      at[k] = static_cast<std::uint8_t>(hash >> (8 * k));
+    tail.next = at + kEntryBytes;
   }
 
   // The buckets in which a hash repeats, or in which `also` (a name not appended) repeats one
@@ -47,14 +48,24 @@ class NameLog {
   void clear();
 
  private:
-  struct Entry {
-    std::array<std::uint8_t, 5> bytes;  // the hash's low 40 bits, the least significant first
+  static constexpr std::size_t kEntryBytes = 5;  // the hash's low 40 bits, the lowest byte first
+  static constexpr std::size_t kChunkBytes = kEntryBytes * 1024;
+  // Where a bucket's next entry goes, and where its last chunk ends. The 256 of them stay in the
+  // caches; the list of each bucket's chunks is looked at only when one is added.
+  struct Tail {
+    std::uint8_t* next = nullptr;
+    std::uint8_t* end = nullptr;
   };
-  // Whether bucket `b` repeats a fragment, counting `extra` as one before its own when set.
-  bool bucket_repeats(std::size_t b, const std::uint64_t* extra,
-                      std::vector<std::uint64_t>& table) const;
+  void grow(Tail& tail, std::size_t b);
+  // The bytes of chunk `c` of bucket `b` that hold entries, and the entries of bucket `b`.
+  std::size_t used(std::size_t b, std::size_t c) const;
+  std::size_t size_of(std::size_t b) const;
+  // Whether bucket `b` repeats a fragment in `table`, which may hold some already.
+  template <typename Table>
+  bool bucket_repeats(std::size_t b, Table& table) const;
 
-  std::array<Chunked<Entry, 10>, kNameBuckets> buckets_;
+  std::array<Tail, kNameBuckets> tails_{};
+  std::array<std::vector<std::unique_ptr<std::uint8_t[]>>, kNameBuckets> chunks_;
 };
 
 }  // namespace kvr

@@ -31,6 +31,9 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
   const std::string name32(32, 'n');
   const std::string string4096 = "'" + std::string(4094, 's') + "'";
   const std::string string4097 = "'" + std::string(4095, 's') + "'";
+  // 260,000 bytes: what follows stands near the end of the reader's first block of 262,144.
+  std::string comments2600;
+  for (int i = 0; i < 2600; ++i) comments2600 += ";" + std::string(98, 'x') + "\n";
   const std::vector<Case> cases = {
       // Labels, lines, blanks and comments.
       {2, "", -354, 0},
@@ -43,6 +46,9 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
       {1, "\"a\" DBM\n\x1a\"b\" ?\njunk", 0, 1},
       {1, "\"a\" DBM\n\x1a" + std::string(300000, '\n') + "\"b\" ?", 0, 1},  // and past a block
+      {1,
+       comments2600 + "\"a\" DBM" + '\0' + "x\n\"b\" DBM" + std::string(3000, '\0') + "\n\"c\" ?",
+       -383, 2603},
       {1, "; " + std::string(4132, 'x') + "\n\"a\" ?", -383, 2},
       {1, "; " + std::string(4132, 'x') + "\r\n\"a\" ?", -383, 2},  // the read ends at the CR
       {1, "; " + std::string(4133, 'x') + "\n", -356, 1},
