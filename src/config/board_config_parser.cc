@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
@@ -52,6 +53,8 @@ struct Parse {
   std::uint8_t version;
   const FamilyTable& table;
   NameCheck& check;
+  bool keep_devices;  // what the model keeps, and everything when names are checked at once
+  bool keep_variables;
   OpenName name{};
   NamePlace duplicate{};           // where a duplicate stands, when one ended the parse
   std::uint16_t token_column = 0;  // where the token being read begins
@@ -183,7 +186,7 @@ Status read_group(Parse& p, std::uint32_t k) {
       if (status != kStatusOk) return status;
     }
     device.place = static_cast<std::uint8_t>(k);
-    if (status = append_device(p.model, device); status != kStatusOk) return status;
+    if (status = append_device(p.model, device, p.keep_devices); status != kStatusOk) return status;
     observe_device(p);
     if (status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
     p.model.linkers[linker].group_ir[k] += device.mainIR;
@@ -204,7 +207,8 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
   linker.mainIR = kLinkerIrLength;
   linker.high_level = p.table[row].high_level_base;
   linker.place = kLinkerPlace;
-  if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  if (Status status = append_device(p.model, linker, p.keep_devices); status != kStatusOk)
+    return status;
   observe_device(p);
   if (Status status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
   try {
@@ -241,7 +245,7 @@ Status read_main_device(Parse& p) {
     keep_memo(p, token, true, device, status);
   }
   device.place = kMainPathPlace;
-  if (status == kStatusOk) status = append_device(p.model, device);
+  if (status == kStatusOk) status = append_device(p.model, device, p.keep_devices);
   if (status == kStatusOk) observe_device(p);
   if (status == kStatusOk) status = close_name(p, p.model.device_count - 1);
   if (status != kStatusOk) return status;
@@ -264,7 +268,8 @@ Status read_variable(Parse& p) {
   std::string_view value;
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
   std::uint32_t location = 0;
-  Status status = append_variable(p.model, open_variable_name(p), value, location);
+  Status status =
+      append_variable(p.model, open_variable_name(p), value, p.keep_variables, location);
   if (status == kStatusOk && p.observer != nullptr) {
     p.observer->variable(open_variable_name(p), value, p.name.place, token_place(p));
   }
@@ -327,7 +332,14 @@ Status read_source(BoardModel& model, const LineSource& source, std::uint8_t ver
                    ParseObserver* observer, NameCheck& check, ParseStop& stop, bool& again) {
   const auto line = std::make_unique<LineState>();
   LineReader reader(source);
-  Parse parse{model, *line, reader, version, family_table_for(version), check};
+  Parse parse{model,
+              *line,
+              reader,
+              version,
+              family_table_for(version),
+              check,
+              model.keep_devices || check.at_once,
+              model.keep_variables || check.at_once};
   parse.observer = observer;
   Status status = parse_file(parse);
   if (Status checked = needs_second_reading(parse, status, again); checked != kStatusOk) {
@@ -339,9 +351,10 @@ Status read_source(BoardModel& model, const LineSource& source, std::uint8_t ver
 
 // Makes `model` empty again, as it was before the first reading.
 void empty_model(BoardModel& model) {
-  const bool keep_values = model.keep_values;
-  model = BoardModel{};
-  model.keep_values = keep_values;
+  BoardModel empty;
+  empty.keep_devices = model.keep_devices;
+  empty.keep_variables = model.keep_variables;
+  model = std::move(empty);
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 
 namespace kvr {
 
-Status append_device(BoardModel& model, const DeviceEntry& device) {
+Status append_device(BoardModel& model, const DeviceEntry& device, bool keep) {
   try {
-    model.devices.push_back(device);
+    if (keep) model.devices.push_back(device);
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
-  model.device_count = static_cast<std::uint32_t>(model.devices.size());
+  ++model.device_count;
   return kStatusOk;
 }
 
@@ -26,10 +26,11 @@ Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t 
   return kStatusOk;
 }
 
-Status append_variable(BoardModel& model, std::string_view name, std::string_view value,
+Status append_variable(BoardModel& model, std::string_view name, std::string_view value, bool keep,
                        std::uint32_t& location) {
+  location = 0;
   try {
-    location = model.variables.append(name, model.keep_values ? value : std::string_view());
+    if (keep) location = model.variables.append(name, value);
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }

@@ -13,15 +13,16 @@
 
 namespace kvr {
 
-// Appends a device; its dev_id is the new device count.
-Status append_device(BoardModel& model, const DeviceEntry& device);
+// Appends a device, or only counts it unless `keep`; its dev_id is the new device count.
+Status append_device(BoardModel& model, const DeviceEntry& device, bool keep);
 
 // Appends `count` class records with `rev` 0 to count - 1 and the given size; `class_count`
 // follows. The linkers' single record is a block of one with size 0.
 Status append_class_block(BoardModel& model, std::uint32_t count, std::uint32_t size);
 
-// Appends a configure variable; `location` receives where its name is kept.
-Status append_variable(BoardModel& model, std::string_view name, std::string_view value,
+// Appends a configure variable, or only counts it unless `keep`; `location` receives where its
+// name is kept (0 when it is not).
+Status append_variable(BoardModel& model, std::string_view name, std::string_view value, bool keep,
                        std::uint32_t& location);
 
 // Where a name stands: its line as the parser numbers lines (wrapping after 65535), the same line

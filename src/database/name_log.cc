@@ -66,16 +66,19 @@ NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) const {
 }
 
 void NameLog::grow(Tail& tail, std::size_t b) {
-  std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[kChunkBytes]);  // not zero-filled
-  std::uint8_t* const bytes = chunk.get();
-  chunks_[b].push_back(std::move(chunk));
+  if (block_used_ + kChunkBytes > kHugeBlockBytes) {
+    blocks_.push_back(new_huge_block());
+    block_used_ = 0;
+  }
+  auto* const bytes = reinterpret_cast<std::uint8_t*>(blocks_.back().get() + block_used_);
+  chunks_[b].push_back(bytes);  // should this throw, the chunk stays free for the next
+  block_used_ += kChunkBytes;
   tail = Tail{bytes, bytes + kChunkBytes};
 }
 
 std::size_t NameLog::used(std::size_t b, std::size_t c) const {
-  const std::vector<std::unique_ptr<std::uint8_t[]>>& chunks = chunks_[b];
-  return c + 1 < chunks.size() ? kChunkBytes
-                               : static_cast<std::size_t>(tails_[b].next - chunks[c].get());
+  const std::vector<std::uint8_t*>& chunks = chunks_[b];
+  return c + 1 < chunks.size() ? kChunkBytes : static_cast<std::size_t>(tails_[b].next - chunks[c]);
 }
 
 std::size_t NameLog::size_of(std::size_t b) const {
@@ -86,7 +89,7 @@ std::size_t NameLog::size_of(std::size_t b) const {
 template <typename Table>
 bool NameLog::bucket_repeats(std::size_t b, Table& table) const {
   for (std::size_t c = 0; c < chunks_[b].size(); ++c) {
-    const std::uint8_t* const bytes = chunks_[b][c].get();
+    const std::uint8_t* const bytes = chunks_[b][c];
     const std::size_t end = used(b, c);
     for (std::size_t at = 0; at < end; at += kEntryBytes) {
       if (2 * (table.taken + 1) > table.slots.size()) grow_table(table);
@@ -100,9 +103,9 @@ bool NameLog::bucket_repeats(std::size_t b, Table& table) const {
 
 void NameLog::clear() {
   tails_ = {};
-  for (std::vector<std::unique_ptr<std::uint8_t[]>>& chunks : chunks_) {
-    std::vector<std::unique_ptr<std::uint8_t[]>>().swap(chunks);
-  }
+  for (std::vector<std::uint8_t*>& chunks : chunks_) std::vector<std::uint8_t*>().swap(chunks);
+  std::vector<HugeBlock>().swap(blocks_);
+  block_used_ = kHugeBlockBytes;
 }
 
 }  // namespace kvr

@@ -1,9 +1,9 @@
 // A log of names for a check of repeats made once, after the whole file: each name leaves 40 bits
 // of its hash, five bytes, in one of 256 buckets chosen by 8 further bits, in the order the names
-// came; a bucket is a list of chunks that never move. Appending writes each bucket in order, and
-// the check then takes one bucket at a time, small enough for the caches, so no name costs a wait
-// for memory at a random place: an index looked up name by name would wait about once a name once
-// it outgrows the caches.
+// came; a bucket is a list of chunks that never move, cut from blocks of 2 MiB (base/huge_block.h).
+// Appending writes each bucket in order, and the check then takes one bucket at a time, small
+// enough for the caches, so no name costs a wait for memory at a random place: an index looked up
+// name by name would wait about once a name once it outgrows the caches.
 //
 // The log keeps no names and no ids. Equal names always repeat a hash in their bucket; two
 // different names do so by chance about once in 2^48 pairs, as the hash is keyed afresh for every
@@ -15,8 +15,9 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
+
+#include "base/huge_block.h"
 
 namespace kvr {
 
@@ -49,7 +50,7 @@ class NameLog {
 
  private:
   static constexpr std::size_t kEntryBytes = 5;  // the hash's low 40 bits, the lowest byte first
-  static constexpr std::size_t kChunkBytes = kEntryBytes * 1024;
+  static constexpr std::size_t kChunkBytes = kEntryBytes * 204;  // a little under 1 KiB
   // Where a bucket's next entry goes, and where its last chunk ends. The 256 of them stay in the
   // caches; the list of each bucket's chunks is looked at only when one is added.
   struct Tail {
@@ -65,7 +66,9 @@ class NameLog {
   bool bucket_repeats(std::size_t b, Table& table) const;
 
   std::array<Tail, kNameBuckets> tails_{};
-  std::array<std::vector<std::unique_ptr<std::uint8_t[]>>, kNameBuckets> chunks_;
+  std::array<std::vector<std::uint8_t*>, kNameBuckets> chunks_;
+  std::vector<HugeBlock> blocks_;  // where the chunks are cut from, the last one in use
+  std::size_t block_used_ = kHugeBlockBytes;
 };
 
 }  // namespace kvr

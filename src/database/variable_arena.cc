@@ -1,25 +1,13 @@
 #include "database/variable_arena.h"
 
-#include <new>
 #include <utility>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace kvr {
 
 std::uint32_t VariableArena::append(std::string_view name, std::string_view value) {
   const std::size_t size = name.size() + value.size() + 2;
   if (blocks_.empty() || blocks_.back().used + size > kBlockBytes) {
-    // Not zero-filled; aligned to its size, so that it can be one huge page.
-    Block block{std::unique_ptr<char[], BlockDeleter>(static_cast<char*>(
-                    ::operator new (kBlockBytes, std::align_val_t{kBlockBytes}))),
-                0};
-#if defined(MADV_HUGEPAGE)
-    madvise(block.bytes.get(), kBlockBytes, MADV_HUGEPAGE);
-#endif
-    blocks_.push_back(std::move(block));
+    blocks_.push_back(Block{new_huge_block(), 0});
   }
   Block& block = blocks_.back();
   const auto location =
@@ -32,10 +20,6 @@ std::uint32_t VariableArena::append(std::string_view name, std::string_view valu
   block.used += size;
   size_ += size;
   return location;
-}
-
-void VariableArena::BlockDeleter::operator()(char* bytes) const {
-  ::operator delete (bytes, std::align_val_t{kBlockBytes});
 }
 
 void VariableArena::clear() {
