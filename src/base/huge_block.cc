@@ -8,11 +8,13 @@
 
 namespace kvr {
 
-HugeBlock new_huge_block() {
+HugeBlock new_block(bool huge_page) {
   HugeBlock block(
       static_cast<char*>(::operator new (kHugeBlockBytes, std::align_val_t{kHugeBlockBytes})));
 #if defined(MADV_HUGEPAGE)
-  madvise(block.get(), kHugeBlockBytes, MADV_HUGEPAGE);
+  if (huge_page) madvise(block.get(), kHugeBlockBytes, MADV_HUGEPAGE);
+#else
+  static_cast<void>(huge_page);
 #endif
   return block;
 }

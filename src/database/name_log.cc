@@ -67,7 +67,7 @@ NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) const {
 
 void NameLog::grow(Tail& tail, std::size_t b) {
   if (block_used_ + kChunkBytes > kHugeBlockBytes) {
-    blocks_.push_back(new_huge_block());
+    blocks_.push_back(new_block(!blocks_.empty()));
     block_used_ = 0;
   }
   auto* const bytes = reinterpret_cast<std::uint8_t*>(blocks_.back().get() + block_used_);

@@ -7,7 +7,7 @@ namespace kvr {
 std::uint32_t VariableArena::append(std::string_view name, std::string_view value) {
   const std::size_t size = name.size() + value.size() + 2;
   if (blocks_.empty() || blocks_.back().used + size > kBlockBytes) {
-    blocks_.push_back(Block{new_huge_block(), 0});
+    blocks_.push_back(Block{new_block(!blocks_.empty()), 0});
   }
   Block& block = blocks_.back();
   const auto location =

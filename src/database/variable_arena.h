@@ -1,7 +1,7 @@
 // The configure variables of a board, kept as a version 2 database file's variable section holds
 // them: each its name, a zero byte, its value and a zero byte, in file order. The bytes live in
-// blocks of 2 MiB that never move (base/huge_block.h: the values of a large board cost a handful
-// of page faults instead of one per 4 KiB), and a variable never straddles two blocks, so a
+// blocks of 2 MiB that never move (base/huge_block.h: past the first, the values of a large
+// board cost a handful of page faults instead of one per 4 KiB), and a variable never straddles two blocks, so a
 // variable is found again from a 32-bit location and the section is written block by block.
 #ifndef KVR_DATABASE_VARIABLE_ARENA_H_
 #define KVR_DATABASE_VARIABLE_ARENA_H_
