@@ -129,18 +129,21 @@ Status skip_blanks(Parse& p) {
   return status;
 }
 
-bool ends_class_id(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';' || c == '\0';
-}
-
-// Takes the class ID token at `column`, upper-cased.
+// Takes the class ID token at `column`, upper-cased: up to the next blank, ';' or line end.
 Status read_class_id(LineState& line, ClassId& token) {
+  static constexpr auto kUpper = [] {  // each character upper-cased, and 0 for one that ends it
+    std::array<char, 256> upper{};
+    for (int c = 0; c < 256; ++c)
+      upper[static_cast<std::size_t>(c)] = to_upper(static_cast<char>(c));
+    for (const char end : {' ', '\t', '\n', '\r', ';'})
+      upper[static_cast<unsigned char>(end)] = '\0';
+    return upper;
+  }();
   const char* start = line.buffer + line.column;
   std::size_t length = 0;
-  while (!ends_class_id(start[length])) {
+  for (char c; (c = kUpper[static_cast<unsigned char>(start[length])]) != '\0'; ++length) {
     if (length == kMaxClassId) return kStatusClassTooLong;
-    token[length] = to_upper(start[length]);
-    ++length;
+    token[length] = c;
   }
   token[length] = '\0';
   line.column = static_cast<std::uint16_t>(line.column + length);

@@ -1,7 +1,6 @@
 #include "config/line_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "base/ascii.h"
@@ -97,16 +96,13 @@ Status LineReader::read_line(LineState& line) {
 
 Status LineReader::skip_to_token(LineState& line) {
   for (;;) {
-    while (line.column < line.length) {
-      const char c = line.buffer[line.column];
-      if (c == ';') {
-        line.column = line.length;  // the rest of the line is a comment
-      } else if (is_blank(c)) {
-        ++line.column;
-      } else {
-        return kStatusOk;
-      }
+    std::size_t column = line.column;  // a local, not stored again after every blank
+    while (column < line.length && is_blank(line.buffer[column])) ++column;
+    if (column < line.length && line.buffer[column] != ';') {
+      line.column = static_cast<std::uint16_t>(column);
+      return kStatusOk;
     }
+    line.column = line.length;  // the rest of the line is blank or a comment
     if (Status status = read_line(line); status != kStatusOk) return status;
   }
 }
@@ -128,42 +124,6 @@ std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
     lines[number] = std::string(text);
   }
   return lines;
-}
-
-Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
-  // One table look-up a character, in locals the compiler need not reload after each store: a
-  // name is measured for every statement.
-  static constexpr auto kKinds = [] {
-    std::array<std::uint8_t, 256> kinds{};
-    for (int c = 0; c < 256; ++c) {
-      const auto ch = static_cast<char>(c);
-      kinds[static_cast<std::size_t>(c)] = (is_letter(ch) ? 1 : 0) | (is_name_char(ch) ? 2 : 0);
-    }
-    return kinds;
-  }();
-  const char close = rules.close;
-  const std::size_t longest = rules.longest;
-  const auto kind = [&](std::size_t at) { return kKinds[static_cast<unsigned char>(text[at])]; };
-  std::size_t n = 0;
-  Status status = kStatusOk;
-  if (text[0] == close) {
-    status = rules.empty;
-  } else if ((kind(0) & 1) == 0) {
-    status = rules.invalid;
-  } else {
-    for (n = 1; text[n] != close; ++n) {
-      if (n == longest) {
-        status = rules.too_long;
-        break;
-      }
-      if ((kind(n) & 2) == 0) {
-        status = rules.invalid;
-        break;
-      }
-    }
-  }
-  length = n;
-  return status;
 }
 
 }  // namespace kvr

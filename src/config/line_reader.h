@@ -10,6 +10,7 @@
 #ifndef KVR_CONFIG_LINE_READER_H_
 #define KVR_CONFIG_LINE_READER_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "base/status.h"
 
 namespace kvr {
@@ -97,7 +99,40 @@ struct NameRules {
 // Measures the name that starts at `text`: a letter, then letters, digits or '_', up to
 // `rules.close`. The checks run in this order so that one character too many is "too long"
 // whatever it is, and a line that ends before the closing character meets an invalid character.
-Status measure_name(const char* text, const NameRules& rules, std::size_t& length);
+// Every statement has a name, so this is defined here, one table look-up a character.
+inline Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
+  static constexpr auto kKinds = [] {  // 1: a letter, 2: a letter, a digit or '_'
+    std::array<std::uint8_t, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+      const auto ch = static_cast<char>(c);
+      kinds[static_cast<std::size_t>(c)] = (is_letter(ch) ? 1 : 0) | (is_name_char(ch) ? 2 : 0);
+    }
+    return kinds;
+  }();
+  const char close = rules.close;
+  const std::size_t longest = rules.longest;
+  const auto kind = [&](std::size_t at) { return kKinds[static_cast<unsigned char>(text[at])]; };
+  std::size_t n = 0;
+  Status status = kStatusOk;
+  if (text[0] == close) {
+    status = rules.empty;
+  } else if ((kind(0) & 1) == 0) {
+    status = rules.invalid;
+  } else {
+    for (n = 1; text[n] != close; ++n) {
+      if (n == longest) {
+        status = rules.too_long;
+        break;
+      }
+      if ((kind(n) & 2) == 0) {
+        status = rules.invalid;
+        break;
+      }
+    }
+  }
+  length = n;
+  return status;
+}
 
 }  // namespace kvr
 

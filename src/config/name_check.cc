@@ -21,14 +21,6 @@ void start_name_check(NameCheck& check, bool at_once) {
   check.variable_buckets.set();
 }
 
-std::uint64_t device_name_hash(const NameCheck& check, const DeviceName& name) {
-  return check.hasher(name.data(), 8, false);
-}
-
-std::uint64_t variable_name_hash(const NameCheck& check, std::string_view name) {
-  return check.hasher(name.data(), name.size(), true);
-}
-
 bool device_name_taken(const NameCheck& check, const BoardModel& model, const DeviceName& name,
                        std::uint64_t hash) {
   if (!check.device_buckets[name_bucket(hash)]) return false;
@@ -44,32 +36,26 @@ bool variable_name_taken(const NameCheck& check, const BoardModel& model, std::s
       hash, [&](std::uint32_t location) { return same_variable_name(model, location, name); });
 }
 
-Status note_device_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
-                        std::uint32_t index) {
+Status index_device_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                         std::uint32_t index) {
+  if (!check.device_buckets[name_bucket(hash)]) return kStatusOk;
   try {
-    if (!check.at_once) {
-      check.device_log.add(hash);
-    } else if (check.device_buckets[name_bucket(hash)]) {
-      check.devices.insert(hash, index, [&](std::uint32_t other) {
-        return device_name_hash(check, name_of(model.devices[other]));
-      });
-    }
+    check.devices.insert(hash, index, [&](std::uint32_t other) {
+      return device_name_hash(check, name_of(model.devices[other]));
+    });
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }
   return kStatusOk;
 }
 
-Status note_variable_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
-                          std::uint32_t location) {
+Status index_variable_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                           std::uint32_t location) {
+  if (!check.variable_buckets[name_bucket(hash)]) return kStatusOk;
   try {
-    if (!check.at_once) {
-      check.variable_log.add(hash);
-    } else if (check.variable_buckets[name_bucket(hash)]) {
-      check.variables.insert(hash, location, [&](std::uint32_t other) {
-        return variable_name_hash(check, model.variables.name_at(other));
-      });
-    }
+    check.variables.insert(hash, location, [&](std::uint32_t other) {
+      return variable_name_hash(check, model.variables.name_at(other));
+    });
   } catch (const std::bad_alloc&) {
     return kStatusNoMemory;
   }

@@ -17,6 +17,7 @@
 #define KVR_CONFIG_NAME_CHECK_H_
 
 #include <cstdint>
+#include <new>
 #include <string_view>
 
 #include "base/status.h"
@@ -43,8 +44,12 @@ void start_name_check(NameCheck& check, bool at_once);
 
 // The hashes the names are checked by: a device name's eight bytes, a variable name with its letter
 // case folded.
-std::uint64_t device_name_hash(const NameCheck& check, const DeviceName& name);
-std::uint64_t variable_name_hash(const NameCheck& check, std::string_view name);
+inline std::uint64_t device_name_hash(const NameCheck& check, const DeviceName& name) {
+  return check.hasher(name.data(), 8, false);
+}
+inline std::uint64_t variable_name_hash(const NameCheck& check, std::string_view name) {
+  return check.hasher(name.data(), name.size(), true);
+}
 
 // Checking at once: whether a name just read repeats one already noted. False for a name whose
 // bucket this reading does not check.
@@ -54,11 +59,29 @@ bool variable_name_taken(const NameCheck& check, const BoardModel& model, std::s
                          std::uint64_t hash);
 
 // Notes the name of a complete statement: device `index`, or the variable at `location`. -131 when
-// memory is refused.
-Status note_device_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
-                        std::uint32_t index);
-Status note_variable_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
-                          std::uint32_t location);
+// memory is refused. Logging is the step every name takes, so it is defined here.
+inline Status log_name(NameLog& log, std::uint64_t hash) {
+  try {
+    log.add(hash);
+  } catch (const std::bad_alloc&) {
+    return kStatusNoMemory;
+  }
+  return kStatusOk;
+}
+Status index_device_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                         std::uint32_t index);
+Status index_variable_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                           std::uint32_t location);
+inline Status note_device_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                               std::uint32_t index) {
+  return check.at_once ? index_device_name(check, model, hash, index)
+                       : log_name(check.device_log, hash);
+}
+inline Status note_variable_name(NameCheck& check, const BoardModel& model, std::uint64_t hash,
+                                 std::uint32_t location) {
+  return check.at_once ? index_variable_name(check, model, hash, location)
+                       : log_name(check.variable_log, hash);
+}
 
 // The name of a statement that failed, read but never noted.
 struct UnnotedName {

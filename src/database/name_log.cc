@@ -1,6 +1,8 @@
 #include "database/name_log.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
 #include <utility>
 
 namespace kvr {
@@ -35,6 +37,13 @@ bool put(FragmentTable& table, std::uint64_t fragment) {
   }
 }
 
+// The fragment an entry holds, its lowest byte first.
+std::uint64_t fragment_at(const std::uint8_t* entry) {
+  std::uint64_t fragment = 0;
+  for (std::size_t k = 5; k-- > 0;) fragment = (fragment << 8) | entry[k];
+  return fragment;
+}
+
 // Doubles `table`, placing the current bucket's fragments again.
 void grow_table(FragmentTable& table) {
   FragmentTable grown{std::vector<std::uint64_t>(2 * table.slots.size(), 0), table.generation, 0};
@@ -46,7 +55,8 @@ void grow_table(FragmentTable& table) {
 
 }  // namespace
 
-NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) const {
+NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) {
+  spread();
   // Sized for the largest bucket at most half full. A bucket that repeats stops at its first
   // repeat, so a run of many equal names need not take a table of its size: past 2^16 names the
   // table starts at that and grows as it fills.
@@ -63,6 +73,28 @@ NameBuckets NameLog::repeats(bool with_also, std::uint64_t also) const {
     found[b] = bucket_repeats(b, table);
   }
   return found;
+}
+
+void NameLog::spread() {
+  std::size_t k = 0;
+  try {
+    for (; k < staged_count_; ++k) {
+      const std::uint64_t hash = staged_[k];
+      Tail& tail = tails_[name_bucket(hash)];
+      if (tail.next == tail.end) grow(tail, name_bucket(hash));
+      std::uint8_t* const at = tail.next;  // a copy, which the byte stores cannot change
+      for (std::size_t i = 0; i < kEntryBytes; ++i) {
+        at[i] = static_cast<std::uint8_t>(hash >> (8 * i));
+      }
+      tail.next = at + kEntryBytes;
+    }
+  } catch (const std::bad_alloc&) {
+    std::copy(staged_.begin() + static_cast<std::ptrdiff_t>(k),
+              staged_.begin() + static_cast<std::ptrdiff_t>(staged_count_), staged_.begin());
+    staged_count_ -= k;
+    throw;
+  }
+  staged_count_ = 0;
 }
 
 void NameLog::grow(Tail& tail, std::size_t b) {
@@ -91,17 +123,23 @@ bool NameLog::bucket_repeats(std::size_t b, Table& table) const {
   for (std::size_t c = 0; c < chunks_[b].size(); ++c) {
     const std::uint8_t* const bytes = chunks_[b][c];
     const std::size_t end = used(b, c);
+    if (2 * (table.taken + end / kEntryBytes + 1) > table.slots.size()) {
+      // Only a bucket of more than 2^16 names, one name at a time.
+      for (std::size_t at = 0; at < end; at += kEntryBytes) {
+        if (2 * (table.taken + 1) > table.slots.size()) grow_table(table);
+        if (!put(table, fragment_at(bytes + at))) return true;
+      }
+      continue;
+    }
     for (std::size_t at = 0; at < end; at += kEntryBytes) {
-      if (2 * (table.taken + 1) > table.slots.size()) grow_table(table);
-      std::uint64_t fragment = 0;
-      for (std::size_t k = kEntryBytes; k-- > 0;) fragment = (fragment << 8) | bytes[at + k];
-      if (!put(table, fragment)) return true;
+      if (!put(table, fragment_at(bytes + at))) return true;
     }
   }
   return false;
 }
 
 void NameLog::clear() {
+  staged_count_ = 0;
   tails_ = {};
   for (std::vector<std::uint8_t*>& chunks : chunks_) std::vector<std::uint8_t*>().swap(chunks);
   std::vector<HugeBlock>().swap(blocks_);

@@ -34,17 +34,13 @@ class NameLog {
   // Appends a name's hash. Throws std::bad_alloc, leaving the log as it was, when memory is
   // refused.
   void add(std::uint64_t hash) {
-    Tail& tail = tails_[name_bucket(hash)];
-    if (tail.next == tail.end) grow(tail, name_bucket(hash));
-    std::uint8_t* const at = tail.next;  // a copy, which the byte stores cannot change
-    for (std::size_t k = 0; k < kEntryBytes; ++k)
-      at[k] = static_cast<std::uint8_t>(hash >> (8 * k));
-    tail.next = at + kEntryBytes;
+    if (staged_count_ == staged_.size()) spread();
+    staged_[staged_count_++] = hash;
   }
 
   // The buckets in which a hash repeats, or in which `also` (a name not appended) repeats one
   // appended when `with_also` is set. Throws std::bad_alloc when memory is refused.
-  NameBuckets repeats(bool with_also, std::uint64_t also) const;
+  NameBuckets repeats(bool with_also, std::uint64_t also);
 
   void clear();
 
@@ -58,6 +54,9 @@ class NameLog {
     std::uint8_t* end = nullptr;
   };
   void grow(Tail& tail, std::size_t b);
+  // Moves the staged hashes to their buckets, in order. The parser's own work would push the
+  // buckets' tails out of the caches between one name and the next; a batch of them keeps them in.
+  void spread();
   // The bytes of chunk `c` of bucket `b` that hold entries, and the entries of bucket `b`.
   std::size_t used(std::size_t b, std::size_t c) const;
   std::size_t size_of(std::size_t b) const;
@@ -65,6 +64,8 @@ class NameLog {
   template <typename Table>
   bool bucket_repeats(std::size_t b, Table& table) const;
 
+  std::array<std::uint64_t, 1024> staged_;  // the hashes added last, not yet in their buckets
+  std::size_t staged_count_ = 0;
   std::array<Tail, kNameBuckets> tails_{};
   std::array<std::vector<std::uint8_t*>, kNameBuckets> chunks_;
   std::vector<HugeBlock> blocks_;  // where the chunks are cut from, the last one in use
