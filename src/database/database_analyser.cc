@@ -29,11 +29,13 @@ class Dump {
   Dump(const Dump&) = delete;
   Dump& operator=(const Dump&) = delete;
 
-  // A plain copy into room kept ready: a dump is made of millions of short pieces.
-  Dump& operator<<(std::string_view text) {
+  // A plain copy into room kept ready. A dump is tens of millions of short pieces, and the
+  // compiler left this a call for its many callers, so it is taken in by force (and flush(), the
+  // rare part, kept out).
+  [[gnu::always_inline]] Dump& operator<<(std::string_view text) {
     if (verbose_) {
       if (used_ + text.size() > text_.size()) text_.resize(used_ + text.size());
-      std::memcpy(text_.data() + used_, text.data(), text.size());
+      copy(text_.data() + used_, text.data(), text.size());
       used_ += text.size();
       if (used_ >= kFlushBytes) flush();
     }
@@ -45,14 +47,29 @@ class Dump {
     *this << "0x";
     return number(value, 16);
   }
-  void flush() {
+  [[gnu::noinline]] void flush() {
     if (used_ != 0) std::fwrite(text_.data(), 1, used_, out_);
     used_ = 0;
   }
 
  private:
   static constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
-  Dump& number(std::uint32_t value, std::uint32_t base) {
+  // Copies `size` bytes; a piece of up to 16 (most of them) as two moves of a fixed size that may
+  // overlap, without a call.
+  static void copy(char* to, const char* from, std::size_t size) {
+    if (size >= 8 && size <= 16) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4 && size < 8) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + size - 4, from + size - 4, 4);
+    } else if (size < 4) {
+      for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+    } else {
+      std::memcpy(to, from, size);
+    }
+  }
+  [[gnu::always_inline]] Dump& number(std::uint32_t value, std::uint32_t base) {
     if (!verbose_) return *this;
     char digits[10];
     char* at = digits + sizeof digits;
