@@ -44,6 +44,10 @@ class NameLog {
 
   void clear();
 
+  // Keeps the log to 4 KiB pages, for where memory is tighter than time: a huge page for its last
+  // block would round it up by as much as 2 MiB.
+  void use_small_pages() { huge_pages_ = false; }
+
  private:
   static constexpr std::size_t kEntryBytes = 5;  // the hash's low 40 bits, the lowest byte first
   static constexpr std::size_t kChunkBytes = kEntryBytes * 204;  // a little under 1 KiB
@@ -70,6 +74,7 @@ class NameLog {
   std::array<std::vector<std::uint8_t*>, kNameBuckets> chunks_;
   std::vector<HugeBlock> blocks_;  // where the chunks are cut from, the last one in use
   std::size_t block_used_ = kHugeBlockBytes;
+  bool huge_pages_ = true;
 };
 
 }  // namespace kvr
