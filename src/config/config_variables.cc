@@ -98,8 +98,14 @@ Status parse_variable_name(LineState& line, VariableName& name, std::size_t* siz
   const char* first = line.buffer + line.column + 1;  // past the '['
   std::size_t length = 0;
   if (Status status = measure_name(first, kRules, length); status != kStatusOk) return status;
+  // Where the line's buffer holds them, the longest name's bytes are copied, a fixed size and no
+  // call; the zero byte ends the name.
+  if (line.column + 1u + format::kMaxVariableName <= LineState::kBufferSize) {
+    std::memcpy(name.data(), first, format::kMaxVariableName);
+  } else {
+    std::memcpy(name.data(), first, length);
+  }
   line.column = static_cast<std::uint16_t>(line.column + length + 2);
-  std::memcpy(name.data(), first, length);
   name[length] = '\0';
   if (size != nullptr) *size = length;
   return kStatusOk;

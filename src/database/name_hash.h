@@ -58,6 +58,10 @@ class NameHasher {
   // The hash of `size` bytes, with ASCII letters folded to lower case when `fold_case` is set.
   std::uint64_t operator()(const char* bytes, std::size_t size, bool fold_case) const {
     std::uint64_t h = key_ ^ size;
+    if (size <= 8) {  // every device name, and most variable names: no loop
+      const std::uint64_t word = name_hash::load_word(bytes, size);
+      return name_hash::mix(h ^ (fold_case ? name_hash::fold_capitals(word) : word));
+    }
     for (std::size_t at = 0; at < size; at += 8) {
       std::uint64_t word = name_hash::load_word(bytes + at, size - at);
       if (fold_case) word = name_hash::fold_capitals(word);
