@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times whole kvrbuild runs on generated boards of every shape against `wc -l` on the same input
 # (and a verbose analysis against `cat` of its own output), side by side, the median of RUNS runs
-# each; and measures their peak memory and what ten times the input costs. Prints one table.
+# each; and measures their peak memory and what ten times the input costs. Prints one table. For
+# a command that writes a database, `write` is what `cat` takes to write that database to a file,
+# over the same base: no run can cost less, whatever its parse.
 # Targets: the large board within 3 times wc -l (5 at the least), every other shape within 10;
 # -va within twice cat; ten times the input within 10.5 times the time; peak memory within 1.25
 # times the input plus 8 MiB; names alike in their first characters within twice ordinary ones.
@@ -44,12 +46,12 @@ timed() { "$measure" "$runs" "$@" | awk '{ print $1 }'; }
 peak() { "$measure" 1 /dev/null "$@" | awk '{ printf "%.1f", $2 / 1024 }'; }
 mib() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 
-printf '%-10s %-4s %8s %9s %9s %6s %6s %7s %9s %9s %s\n' shape cmd "in MiB" "time ms" "base ms" \
-  ratio target "x10" "peak MiB" "limit" verdict
+printf '%-10s %-4s %8s %9s %9s %6s %6s %6s %7s %9s %9s %s\n' shape cmd "in MiB" "time ms" \
+  "base ms" ratio write target "x10" "peak MiB" "limit" verdict
 status=0
 row() {  # shape command target input tenth-input [output]
   local shape="$1" cmd="$2" target="$3" input="$4" tenth="$5" output="${6:-}"
-  local out=/dev/null base t t10 pk
+  local out=/dev/null base t t10 pk write=0
   if [ "$cmd" = -va ]; then
     out="$work/dump.txt"
     "$kvrbuild" -va "$input" >"$work/own.txt"
@@ -60,14 +62,20 @@ row() {  # shape command target input tenth-input [output]
   t=$(timed "$out" "$kvrbuild" "$cmd" "$input" ${output:+"$output"})
   t10=$(timed "$out" "$kvrbuild" "$cmd" "$tenth" ${output:+"$output"})
   pk=$(peak "$kvrbuild" "$cmd" "$input" ${output:+"$output"})
+  if [ -n "$output" ]; then
+    "$kvrbuild" "$cmd" "$input" "$output" >/dev/null
+    write=$(timed "$work/copy.dat" cat "$output")
+  fi
   awk -v s="$shape" -v c="$cmd" -v target="$target" -v m="$(mib "$input")" -v t="$t" -v b="$base" \
-      -v t10="$t10" -v pk="$pk" 'BEGIN {
+      -v t10="$t10" -v pk="$pk" -v w="$write" 'BEGIN {
     ratio = t / b; scale = t / t10; limit = 1.25 * m + 8; verdict = ""
     if (ratio > target) verdict = verdict " slow"
     if (scale > 10.5) verdict = verdict " superlinear"
     if (pk > limit) verdict = verdict " memory"
-    printf "%-10s %-4s %8.1f %9.1f %9.1f %6.1f %6d %7.1f %9.1f %9.1f %s\n", s, c, m, t, b, ratio,
-           target, scale, pk, limit, verdict == "" ? "ok" : verdict
+    floor = "-"
+    if (w > 0) floor = sprintf("%.1f", w / b)
+    printf "%-10s %-4s %8.1f %9.1f %9.1f %6.1f %6s %6d %7.1f %9.1f %9.1f %s\n", s, c, m, t, b,
+           ratio, floor, target, scale, pk, limit, verdict == "" ? "ok" : verdict
     exit verdict != ""
   }' || status=1
 }
