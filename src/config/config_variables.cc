@@ -73,6 +73,14 @@ bool is_boolean_word(std::string_view value) {
 }
 
 bool is_valid_value(std::string_view text) {
+  // A number first: they are the values of most variables.
+  if (is_digit(text[0])) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+      return text.size() - 2 <= 8 && all_of(text.substr(2), is_hex_digit);
+    }
+    if (text[0] == '0') return text.size() - 1 <= 8 && all_of(text.substr(1), is_octal_digit);
+    return text.size() <= 8 && all_of(text, is_digit);
+  }
   if (is_boolean_word(text)) return true;
   if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
     std::string_view inner = text.substr(1, text.size() - 2);
@@ -83,11 +91,7 @@ bool is_valid_value(std::string_view text) {
     // A backslash and the digit 0 would read as an end of text to the software that uses it.
     return inner.find("\\0") == std::string_view::npos;
   }
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    return text.size() - 2 <= 8 && all_of(text.substr(2), is_hex_digit);
-  }
-  if (text[0] == '0') return text.size() - 1 <= 8 && all_of(text.substr(1), is_octal_digit);
-  return text.size() <= 8 && all_of(text, is_digit);
+  return false;
 }
 
 }  // namespace
