@@ -1,7 +1,8 @@
 // A board configuration file of arbitrary text; the first byte chooses the version (bit 0 set: 1)
 // and the verbose echo (bit 1). The status is one the parser may return; a model it gives keeps
 // the path rules, and is written in both versions, recognised, and analysed back to its counts.
-// kvrview --check reads the text to the same status and reports that error.
+// kvrview --check reads the text (checking names afterwards) to the same status and line, and
+// reports that error.
 #include <set>
 
 #include "database/file_kind.h"
@@ -24,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LoadedBoard loaded;
   const bool read = read_config("b.cfg", input, reading, loaded);
   KVR_REQUIRE(reading.status == parsed.status && read == (parsed.status == 0));
+  KVR_REQUIRE(reading.stop.line == parsed.line);  // checked at once or afterwards, the same stop
   const CheckReport report = check_report("b.cfg", reading, read ? &loaded : nullptr, {});
   KVR_REQUIRE(report.failed == (parsed.status != 0));
   KVR_REQUIRE(parsed.status == 0 ||

@@ -39,6 +39,14 @@ constexpr char to_lower(char c) {
 constexpr char to_upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
+// Letters to lower case in place, a loop without branches that the compiler can turn into vector
+// instructions: values of many kilobytes are dumped in lower case.
+inline void lower_in_place(char* text, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    text[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 'a' - 'A' : 0));
+  }
+}
 inline std::string lower_cased(std::string_view text) {
   std::string lowered(text);
   for (char& c : lowered) c = to_lower(c);

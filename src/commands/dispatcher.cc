@@ -215,7 +215,8 @@ Status run_command(const CommandRequest& request, std::FILE* out, const FileAcce
     if (!open_and_recognise(request, streams, out, version)) return kStatusOk;
     if (request.command == Command::kAnalyse) return analyse_stage(request, streams, version, out);
     BoardModel model;
-    model.keep_values = request.command == Command::kGenerate && request.version == 2;
+    model.keep_devices = request.command == Command::kGenerate;
+    model.keep_variables = request.command == Command::kGenerate && request.version == 2;
     const Outcome parsed = parse_stage(request, streams, model, out);
     if (!parsed.go_on || request.command == Command::kParse) return parsed.status;
     return generate_stage(request, streams, model, out);

@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
 #include "config/config_variables.h"
 #include "config/device_classes.h"
 #include "config/model_append.h"
+#include "config/name_check.h"
 #include "database/format.h"
 
 namespace kvr {
@@ -30,8 +32,17 @@ struct OpenName {
   bool device = false;
   DeviceName device_name{};
   VariableName variable_name{};
+  std::size_t variable_size = 0;
   std::uint64_t hash = 0;
   NamePlace place{};
+};
+
+// The class ID resolved last, with what it gave: a run of like devices resolves its ID once.
+struct ClassMemo {
+  bool valid = false;
+  bool main_path = false;  // resolved as on the main path, where the table must match exactly
+  ClassId token{};
+  DeviceEntry device{};  // its family, IR length and high-level class
 };
 
 // Everything one call of the parser works with.
@@ -41,15 +52,34 @@ struct Parse {
   LineReader& reader;
   std::uint8_t version;
   const FamilyTable& table;
-  std::size_t batch;  // how many names wait to be checked; one in verbose mode, for the echo
-  std::vector<PendingName> pending{};
+  NameCheck& check;
+  bool keep_devices;  // what the model keeps, and everything when names are checked at once
+  bool keep_variables;
   OpenName name{};
   NamePlace duplicate{};           // where a duplicate stands, when one ended the parse
   std::uint16_t token_column = 0;  // where the token being read begins
   ParseObserver* observer = nullptr;
   NamePlace class_place{};  // the class ID last read, for the observer
   std::string_view class_written{};
+  ClassMemo memo{};
 };
+
+// Takes the class of a device from the memo when its class ID is the one resolved last.
+bool take_memo(Parse& p, const ClassId& token, bool main_path, DeviceEntry& device) {
+  const ClassMemo& memo = p.memo;
+  if (!memo.valid || memo.main_path != main_path || memo.token != token) return false;
+  device.family = memo.device.family;
+  device.mainIR = memo.device.mainIR;
+  device.high_level = memo.device.high_level;
+  ++p.model.family_use_count[device.family];
+  return true;
+}
+
+// Remembers what resolving `token` gave.
+void keep_memo(Parse& p, const ClassId& token, bool main_path, const DeviceEntry& device,
+               Status status) {
+  p.memo = ClassMemo{status == kStatusOk, main_path, token, device};
+}
 
 // Tells the observer, if any, of the device just appended.
 void observe_device(Parse& p) {
@@ -64,28 +94,28 @@ NamePlace token_place(const Parse& p) {
   return NamePlace{p.line.line_count, p.line.line_number, p.token_column};
 }
 
-// Whether the open name has an earlier twin. In verbose mode every name is checked as soon as it
-// is read, before a later line is read and echoed; otherwise only after its statement failed.
+std::string_view open_variable_name(const Parse& p) {
+  return std::string_view(p.name.variable_name.data(), p.name.variable_size);
+}
+
+// When names are checked at once: whether the name just read has an earlier twin, before the rest
+// of its statement (and, in verbose mode, a later line) is read.
 Status check_open_name(Parse& p) {
+  if (!p.check.at_once) return kStatusOk;
   const OpenName& name = p.name;
   const bool taken = name.device
-                         ? device_name_taken(p.model, name.device_name, name.hash)
-                         : variable_name_taken(p.model, name.variable_name.data(), name.hash);
+                         ? device_name_taken(p.check, p.model, name.device_name, name.hash)
+                         : variable_name_taken(p.check, p.model, open_variable_name(p), name.hash);
   if (!taken) return kStatusOk;
   p.duplicate = name.place;
   return name.device ? kStatusDeviceNameDuplicate : kStatusVariableNameDuplicate;
 }
 
-// The open name has been appended as `id`: it waits, with the others, to be checked.
+// The open name's statement is complete: it was appended as `id`.
 Status close_name(Parse& p, std::uint32_t id) {
-  try {
-    p.pending.push_back(PendingName{p.name.hash, id, p.name.place, p.name.device});
-  } catch (const std::bad_alloc&) {
-    return kStatusNoMemory;
-  }
   p.name.open = false;
-  if (p.pending.size() < p.batch) return kStatusOk;
-  return check_names(p.model, p.pending, p.duplicate);
+  return p.name.device ? note_device_name(p.check, p.model, p.name.hash, id)
+                       : note_variable_name(p.check, p.model, p.name.hash, id);
 }
 
 char current(const Parse& p) {
@@ -99,18 +129,21 @@ Status skip_blanks(Parse& p) {
   return status;
 }
 
-bool ends_class_id(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';' || c == '\0';
-}
-
-// Takes the class ID token at `column`, upper-cased.
+// Takes the class ID token at `column`, upper-cased: up to the next blank, ';' or line end.
 Status read_class_id(LineState& line, ClassId& token) {
+  static constexpr auto kUpper = [] {  // each character upper-cased, and 0 for one that ends it
+    std::array<char, 256> upper{};
+    for (int c = 0; c < 256; ++c)
+      upper[static_cast<std::size_t>(c)] = to_upper(static_cast<char>(c));
+    for (const char end : {' ', '\t', '\n', '\r', ';'})
+      upper[static_cast<unsigned char>(end)] = '\0';
+    return upper;
+  }();
   const char* start = line.buffer + line.column;
   std::size_t length = 0;
-  while (!ends_class_id(start[length])) {
+  for (char c; (c = kUpper[static_cast<unsigned char>(start[length])]) != '\0'; ++length) {
     if (length == kMaxClassId) return kStatusClassTooLong;
-    token[length] = to_upper(start[length]);
-    ++length;
+    token[length] = c;
   }
   token[length] = '\0';
   line.column = static_cast<std::uint16_t>(line.column + length);
@@ -124,11 +157,9 @@ Status read_name_and_class(Parse& p, DeviceEntry& device, ClassId& token) {
   p.name.open = true;
   p.name.device = true;
   p.name.device_name = name;
-  p.name.hash = device_name_hash(p.model, name);
+  p.name.hash = device_name_hash(p.check, name);
   p.name.place = token_place(p);
-  if (p.batch == 1) {
-    if (Status status = check_open_name(p); status != kStatusOk) return status;
-  }
+  if (Status status = check_open_name(p); status != kStatusOk) return status;
   std::copy(name.begin(), name.begin() + 8, device.name.begin());
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   p.class_place = token_place(p);
@@ -151,10 +182,14 @@ Status read_group(Parse& p, std::uint32_t k) {
     ClassId token{};
     if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
     // No look-up first: a group takes a bypass or generic ID with fewer digits than the table.
-    Status status = resolve_device_class(p.model, token.data(), p.version, device);
-    if (status != kStatusOk) return status;
+    Status status = kStatusOk;
+    if (!take_memo(p, token, false, device)) {
+      status = resolve_device_class(p.model, token.data(), p.version, device);
+      keep_memo(p, token, false, device, status);
+      if (status != kStatusOk) return status;
+    }
     device.place = static_cast<std::uint8_t>(k);
-    if (status = append_device(p.model, device); status != kStatusOk) return status;
+    if (status = append_device(p.model, device, p.keep_devices); status != kStatusOk) return status;
     observe_device(p);
     if (status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
     p.model.linkers[linker].group_ir[k] += device.mainIR;
@@ -175,7 +210,8 @@ Status read_linker(Parse& p, DeviceEntry& linker, std::uint32_t row) {
   linker.mainIR = kLinkerIrLength;
   linker.high_level = p.table[row].high_level_base;
   linker.place = kLinkerPlace;
-  if (Status status = append_device(p.model, linker); status != kStatusOk) return status;
+  if (Status status = append_device(p.model, linker, p.keep_devices); status != kStatusOk)
+    return status;
   observe_device(p);
   if (Status status = close_name(p, p.model.device_count - 1); status != kStatusOk) return status;
   try {
@@ -195,22 +231,24 @@ Status read_main_device(Parse& p) {
   DeviceEntry device{};
   ClassId token{};
   if (Status status = read_name_and_class(p, device, token); status != kStatusOk) return status;
-  // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
-  std::uint32_t row = kNoFamilyRow;
-  if (Status status = find_family_row(token.data(), &row, p.version); status != kStatusOk) {
-    return status;
+  Status status = kStatusOk;
+  if (!take_memo(p, token, true, device)) {
+    // The main path demands an exact table match, so a bypass or generic ID needs all its digits.
+    std::uint32_t row = kNoFamilyRow;
+    if (status = find_family_row(token.data(), &row, p.version); status != kStatusOk) return status;
+    const FamilyRow& port = p.table[kPortRow];
+    const FamilyRow& linker = p.table[kLinkerRow];
+    if (same_first_chars(token.data(), port.type_name, port.literal_length)) {
+      return kStatusPortOnMainPath;
+    }
+    if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
+      return read_linker(p, device, row);
+    }
+    status = resolve_device_class(p.model, token.data(), p.version, device);
+    keep_memo(p, token, true, device, status);
   }
-  const FamilyRow& port = p.table[kPortRow];
-  const FamilyRow& linker = p.table[kLinkerRow];
-  if (same_first_chars(token.data(), port.type_name, port.literal_length)) {
-    return kStatusPortOnMainPath;
-  }
-  if (same_first_chars(token.data(), linker.type_name, linker.literal_length)) {
-    return read_linker(p, device, row);
-  }
-  Status status = resolve_device_class(p.model, token.data(), p.version, device);
   device.place = kMainPathPlace;
-  if (status == kStatusOk) status = append_device(p.model, device);
+  if (status == kStatusOk) status = append_device(p.model, device, p.keep_devices);
   if (status == kStatusOk) observe_device(p);
   if (status == kStatusOk) status = close_name(p, p.model.device_count - 1);
   if (status != kStatusOk) return status;
@@ -220,23 +258,23 @@ Status read_main_device(Parse& p) {
 }
 
 Status read_variable(Parse& p) {
-  if (Status status = parse_variable_name(p.line, p.name.variable_name); status != kStatusOk) {
+  if (Status status = parse_variable_name(p.line, p.name.variable_name, &p.name.variable_size);
+      status != kStatusOk) {
     return status;
   }
   p.name.open = true;
   p.name.device = false;
-  p.name.hash = variable_name_hash(p.model, p.name.variable_name.data());
+  p.name.hash = variable_name_hash(p.check, open_variable_name(p));
   p.name.place = token_place(p);
-  if (p.batch == 1) {
-    if (Status status = check_open_name(p); status != kStatusOk) return status;
-  }
+  if (Status status = check_open_name(p); status != kStatusOk) return status;
   if (Status status = skip_blanks(p); status != kStatusOk) return status;
   std::string_view value;
   if (Status status = parse_variable_value(p.line, value); status != kStatusOk) return status;
   std::uint32_t location = 0;
-  Status status = append_variable(p.model, p.name.variable_name.data(), value, location);
+  Status status =
+      append_variable(p.model, open_variable_name(p), value, p.keep_variables, location);
   if (status == kStatusOk && p.observer != nullptr) {
-    p.observer->variable(p.name.variable_name.data(), value, p.name.place, token_place(p));
+    p.observer->variable(open_variable_name(p), value, p.name.place, token_place(p));
   }
   return status == kStatusOk ? close_name(p, location) : status;
 }
@@ -265,18 +303,15 @@ Status parse_file(Parse& p) {
   }
 }
 
-// The outcome of a parse that ended with `status`, once every name read so far is checked: a
-// duplicate name comes before any later fault, and is reported at its own line.
-Status settle(Parse& p, Status status) {
-  if (Status checked = check_names(p.model, p.pending, p.duplicate); checked != kStatusOk) {
-    return checked;
-  }
-  if (status == kStatusOk || !p.name.open || status == kStatusDeviceNameDuplicate ||
-      status == kStatusVariableNameDuplicate) {
-    return status;
-  }
-  const Status open = check_open_name(p);
-  return open != kStatusOk ? open : status;
+// Whether the parse that ended with `status` must read the file again, checking at once the names
+// that may repeat: it checked afterwards, and a noted name, or the name of the statement that
+// failed, may repeat an earlier one.
+Status needs_second_reading(Parse& p, Status status, bool& again) {
+  again = false;
+  if (p.check.at_once) return kStatusOk;
+  const UnnotedName failed{p.name.device, p.name.hash};
+  const bool with_failed = status != kStatusOk && p.name.open;
+  return look_for_repeats(p.check, with_failed ? &failed : nullptr, again);
 }
 
 // Where the parse stopped with `status`: a duplicate at its own name; a file that ends too early
@@ -295,6 +330,36 @@ ParseStop stop_of(const Parse& p, Status status) {
   return {p.line.line_number, p.line.line_count, status == kStatusOk ? 0 : column};
 }
 
+// One reading of the whole source into `model`; `stop` receives where it stopped.
+Status read_source(BoardModel& model, const LineSource& source, std::uint8_t version,
+                   ParseObserver* observer, NameCheck& check, ParseStop& stop, bool& again) {
+  const auto line = std::make_unique<LineState>();
+  LineReader reader(source);
+  Parse parse{model,
+              *line,
+              reader,
+              version,
+              family_table_for(version),
+              check,
+              model.keep_devices || check.at_once,
+              model.keep_variables || check.at_once};
+  parse.observer = observer;
+  Status status = parse_file(parse);
+  if (Status checked = needs_second_reading(parse, status, again); checked != kStatusOk) {
+    status = checked;
+  }
+  stop = stop_of(parse, status);
+  return status;
+}
+
+// Makes `model` empty again, as it was before the first reading.
+void empty_model(BoardModel& model) {
+  BoardModel empty;
+  empty.keep_devices = model.keep_devices;
+  empty.keep_variables = model.keep_variables;
+  model = std::move(empty);
+}
+
 }  // namespace
 
 Status parse_board_config(BoardModel& model, const LineSource& source,
@@ -302,18 +367,22 @@ Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint8_t version, ParseStop* stop_out, ParseObserver* observer) {
   Status status = kStatusOk;
   ParseStop stop;
+  // Names are checked afterwards unless the verbose echo needs them at once, or the source could
+  // not be read a second time.
+  std::fpos_t start{};
+  const bool can_rewind = source.stream == nullptr || std::fgetpos(source.stream, &start) == 0;
   try {
-    const auto line = std::make_unique<LineState>();
-    LineReader reader(source);
-    Parse parse{model,
-                *line,
-                reader,
-                version,
-                family_table_for(version),
-                source.verbose != 0 ? std::size_t{1} : std::size_t{4096}};
-    parse.observer = observer;
-    status = settle(parse, parse_file(parse));
-    stop = stop_of(parse, status);
+    const auto check = std::make_unique<NameCheck>();
+    start_name_check(*check, source.verbose != 0 || !can_rewind);
+    // Where the model keeps the variables, their arena already takes memory about the size of
+    // the input: their log spares the rounding up of huge pages, at the cost of more faults.
+    if (model.keep_variables) check->variable_log.use_small_pages();
+    bool again = false;
+    status = read_source(model, source, version, observer, *check, stop, again);
+    if (again && (source.stream == nullptr || std::fsetpos(source.stream, &start) == 0)) {
+      empty_model(model);
+      status = read_source(model, source, version, nullptr, *check, stop, again);
+    }
   } catch (const std::bad_alloc&) {
     status = kStatusNoMemory;  // the line and its reader could not be made
   }

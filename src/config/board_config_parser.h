@@ -46,8 +46,10 @@
 // class record; every other family gets its block of class records with its first device.
 //
 // Scale. Each byte is read once, in large blocks, and no step looks back over earlier entries:
-// duplicate names are found through keyed hash indexes, and the model keeps about twenty bytes a
-// device and the variables' own bytes. The counters are 32-bit, so files with more than 65536
+// duplicate names are found through a log of keyed hashes checked bucket by bucket once the file
+// is read (config/name_check.h), which reads the file a second time only when a name may repeat;
+// the model keeps about twenty bytes a device and the variables' own bytes, or only their counts
+// where the caller reads nothing more. The counters are 32-bit, so files with more than 65536
 // devices or variables are read exactly.
 #ifndef KVR_CONFIG_BOARD_CONFIG_PARSER_H_
 #define KVR_CONFIG_BOARD_CONFIG_PARSER_H_
@@ -90,9 +92,10 @@ class ParseObserver {
 };
 
 // Parses the whole stream into `model`, which must be empty. Returns 0 when the file ended between
-// statements, else the first error. At every exit a stream is rewound, and the present out
-// pointers receive the device count, the number of the line where the parse stopped, and where
-// exactly it stopped.
+// statements, else the first error. Where a name may repeat, the source is read a second time from
+// where it first stood (the observer is told of the first reading only). At every exit a stream is
+// rewound, and the present out pointers receive the device count, the number of the line where the
+// parse stopped, and where exactly it stopped.
 Status parse_board_config(BoardModel& model, const LineSource& source,
                           std::uint32_t* device_count_out, std::uint32_t* line_out,
                           std::uint8_t version, ParseStop* stop_out = nullptr,

@@ -51,12 +51,18 @@ std::size_t value_length(const char* start) {
     }
     return static_cast<std::size_t>(close - start) + 1;
   }
-  std::size_t length = std::strcspn(start, ";\r\n");
+  // A plain loop: the set search of the C library costs more than these few characters.
+  std::size_t length = 0;
+  while (start[length] != ';' && start[length] != '\r' && start[length] != '\n' &&
+         start[length] != '\0') {
+    ++length;
+  }
   while (length > 0 && is_space_or_tab(start[length - 1])) --length;
   return length;
 }
 
 bool is_boolean_word(std::string_view value) {
+  if (value.size() > 8 || !is_letter(value[0])) return false;  // the words are 2 to 8 letters
   for (const char* word : kBooleanWords) {
     if (value.size() == std::strlen(word) &&
         equal_nocase_n(value.data(), word, value.size()) == 0) {
@@ -67,6 +73,14 @@ bool is_boolean_word(std::string_view value) {
 }
 
 bool is_valid_value(std::string_view text) {
+  // A number first: they are the values of most variables.
+  if (is_digit(text[0])) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+      return text.size() - 2 <= 8 && all_of(text.substr(2), is_hex_digit);
+    }
+    if (text[0] == '0') return text.size() - 1 <= 8 && all_of(text.substr(1), is_octal_digit);
+    return text.size() <= 8 && all_of(text, is_digit);
+  }
   if (is_boolean_word(text)) return true;
   if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') {
     std::string_view inner = text.substr(1, text.size() - 2);
@@ -77,24 +91,27 @@ bool is_valid_value(std::string_view text) {
     // A backslash and the digit 0 would read as an end of text to the software that uses it.
     return inner.find("\\0") == std::string_view::npos;
   }
-  if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    return text.size() - 2 <= 8 && all_of(text.substr(2), is_hex_digit);
-  }
-  if (text[0] == '0') return text.size() - 1 <= 8 && all_of(text.substr(1), is_octal_digit);
-  return text.size() <= 8 && all_of(text, is_digit);
+  return false;
 }
 
 }  // namespace
 
-Status parse_variable_name(LineState& line, VariableName& name) {
+Status parse_variable_name(LineState& line, VariableName& name, std::size_t* size) {
   static constexpr NameRules kRules = {']', format::kMaxVariableName, kStatusVariableNameEmpty,
                                        kStatusVariableNameTooLong, kStatusVariableNameInvalid};
   const char* first = line.buffer + line.column + 1;  // past the '['
   std::size_t length = 0;
   if (Status status = measure_name(first, kRules, length); status != kStatusOk) return status;
+  // Where the line's buffer holds them, the longest name's bytes are copied, a fixed size and no
+  // call; the zero byte ends the name.
+  if (line.column + 1u + format::kMaxVariableName <= LineState::kBufferSize) {
+    std::memcpy(name.data(), first, format::kMaxVariableName);
+  } else {
+    std::memcpy(name.data(), first, length);
+  }
   line.column = static_cast<std::uint16_t>(line.column + length + 2);
-  std::memcpy(name.data(), first, length);
   name[length] = '\0';
+  if (size != nullptr) *size = length;
   return kStatusOk;
 }
 

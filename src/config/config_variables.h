@@ -6,6 +6,7 @@
 #define KVR_CONFIG_CONFIG_VARIABLES_H_
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 #include "base/status.h"
@@ -18,9 +19,10 @@ namespace kvr {
 using VariableName = std::array<char, 33>;
 
 // Entered at the '['. Reads 1 to 32 name characters up to the ']'; whether an earlier variable has
-// the name, letter case ignored, is the parser's to check (config/model_append.h). `name`
-// receives a copy, since a value may follow on a later line. Statuses: -361, -362, -363.
-Status parse_variable_name(LineState& line, VariableName& name);
+// the name, letter case ignored, is the parser's to check (config/name_check.h). `name` receives
+// a copy, since a value may follow on a later line, and `size`, when given, its length. Statuses:
+// -361, -362, -363.
+Status parse_variable_name(LineState& line, VariableName& name, std::size_t* size = nullptr);
 
 // Entered at the value's first character (never a blank or ';'). Accepts a boolean word, a
 // single-quoted string (kept with its quotes), or a hexadecimal, octal or decimal number. On

@@ -15,7 +15,7 @@ namespace kvr {
 inline constexpr std::uint32_t kMaxGenericIrLength = 0x400;
 
 // Entered at the opening double quote. Reads 1 to 8 characters, lower-cased and zero-filled;
-// whether an earlier device has the name is the parser's to check (config/model_append.h).
+// whether an earlier device has the name is the parser's to check (config/name_check.h).
 // `name` is zeroed at entry and set only on success. Statuses: -370, -391 (a '{' instead of the
 // quote), -372, -373, -375.
 Status parse_device_name(LineState& line, DeviceName& name);

@@ -22,12 +22,15 @@ bool LineReader::fill(std::size_t wanted) {
   if (end_ - begin_ < wanted && !at_end_) {
     std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
     end_ -= begin_;
+    zero_ -= begin_;
     begin_ = 0;
     while (end_ < kBlockBytes && !at_end_) {
       char* const fresh = block_.get() + end_;
       const std::size_t got = read_more(fresh, kBlockBytes - end_);
+      const bool no_zero_yet = zero_ >= end_;
       end_ += got;
       at_end_ = got == 0;
+      if (no_zero_yet) zero_ = first_zero(end_ - got);
       // A Ctrl-Z ends the text, as a text stream of the systems the format comes from ends it.
       if (const void* stop = std::memchr(fresh, kEndOfText, got)) {
         end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - block_.get());
@@ -36,6 +39,12 @@ bool LineReader::fill(std::size_t wanted) {
     }
   }
   return end_ > begin_;
+}
+
+std::size_t LineReader::first_zero(std::size_t from) const {
+  const void* zero = std::memchr(block_.get() + from, '\0', end_ - from);
+  return zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - block_.get())
+                         : end_;
 }
 
 std::size_t LineReader::read_more(char* to, std::size_t size) {
@@ -47,21 +56,22 @@ std::size_t LineReader::read_more(char* to, std::size_t size) {
 }
 
 Status LineReader::read_line(LineState& line) {
-  if (!fill(LineState::kMaxRead + 1)) return kStatusUnexpectedEnd;
+  // Less than a longest line left: read more first, unless the source has ended.
+  if (end_ - begin_ <= LineState::kMaxRead && !fill(LineState::kMaxRead + 1)) {
+    return kStatusUnexpectedEnd;
+  }
   // One line-oriented read: up to 4135 characters, stopping after a newline.
   const char* start = block_.get() + begin_;
   std::size_t taken = std::min(end_ - begin_, LineState::kMaxRead);
   if (const void* newline = std::memchr(start, '\n', taken)) {
     taken = static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
   }
+  // The line ends at its first zero byte.
+  std::size_t length = zero_ < begin_ + taken ? zero_ - begin_ : taken;
   std::memcpy(line.buffer, start, taken);
   line.buffer[taken] = '\0';
   begin_ += taken;
-
-  const void* zero = std::memchr(line.buffer, '\0', taken);  // the line ends at its first one
-  std::size_t length = zero != nullptr
-                           ? static_cast<std::size_t>(static_cast<const char*>(zero) - line.buffer)
-                           : taken;
+  if (zero_ < begin_) zero_ = first_zero(begin_);
   if (length >= 2 && line.buffer[length - 1] == '\n' && line.buffer[length - 2] == '\r') {
     line.buffer[length - 2] = '\n';
     line.buffer[--length] = '\0';
@@ -84,18 +94,15 @@ Status LineReader::read_line(LineState& line) {
   return kStatusOk;
 }
 
-Status LineReader::skip_blanks(LineState& line) {
+Status LineReader::skip_to_token(LineState& line) {
   for (;;) {
-    while (line.column < line.length) {
-      const char c = line.buffer[line.column];
-      if (c == ';') {
-        line.column = line.length;  // the rest of the line is a comment
-      } else if (is_blank(c)) {
-        ++line.column;
-      } else {
-        return kStatusOk;
-      }
+    std::size_t column = line.column;  // a local, not stored again after every blank
+    while (column < line.length && is_blank(line.buffer[column])) ++column;
+    if (column < line.length && line.buffer[column] != ';') {
+      line.column = static_cast<std::uint16_t>(column);
+      return kStatusOk;
     }
+    line.column = line.length;  // the rest of the line is blank or a comment
     if (Status status = read_line(line); status != kStatusOk) return status;
   }
 }
@@ -117,14 +124,6 @@ std::map<std::uint32_t, std::string> lines_as_read(LineSource source,
     lines[number] = std::string(text);
   }
   return lines;
-}
-
-Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
-  for (length = 0; text[length] != rules.close; ++length) {
-    if (length == rules.longest) return rules.too_long;
-    if (!(length == 0 ? is_letter(text[length]) : is_name_char(text[length]))) return rules.invalid;
-  }
-  return length == 0 ? rules.empty : kStatusOk;
 }
 
 }  // namespace kvr

@@ -10,6 +10,7 @@
 #ifndef KVR_CONFIG_LINE_READER_H_
 #define KVR_CONFIG_LINE_READER_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "base/status.h"
 
 namespace kvr {
@@ -54,18 +56,28 @@ class LineReader {
   Status read_line(LineState& line);
 
   // Moves `column` to the first character of the next token, reading lines as needed.
-  Status skip_blanks(LineState& line);
+  Status skip_blanks(LineState& line) {
+    const char c = line.buffer[line.column];
+    const bool at_token = c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != ';';
+    return line.column < line.length && at_token ? kStatusOk : skip_to_token(line);
+  }
 
  private:
   static constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
   // Makes at least `wanted` bytes available, unless the stream ends first; false when none are.
   bool fill(std::size_t wanted);
+  Status skip_to_token(LineState& line);
+  // The first zero byte from `from` on, or `end_`.
+  std::size_t first_zero(std::size_t from) const;
   // Up to `size` more bytes of the source into `to`; their count, 0 at its end.
   std::size_t read_more(char* to, std::size_t size);
 
   LineSource source_;
   std::unique_ptr<char[]> block_;
   std::size_t begin_ = 0, end_ = 0;  // the bytes read from the stream but not yet taken
+  // The first zero byte at or after `begin_`, or at least `end_` while none is known to be there:
+  // zero bytes are looked for once a block, not once a line.
+  std::size_t zero_ = 0;
   bool at_end_ = false;
 };
 
@@ -87,7 +99,40 @@ struct NameRules {
 // Measures the name that starts at `text`: a letter, then letters, digits or '_', up to
 // `rules.close`. The checks run in this order so that one character too many is "too long"
 // whatever it is, and a line that ends before the closing character meets an invalid character.
-Status measure_name(const char* text, const NameRules& rules, std::size_t& length);
+// Every statement has a name, so this is defined here, one table look-up a character.
+inline Status measure_name(const char* text, const NameRules& rules, std::size_t& length) {
+  static constexpr auto kKinds = [] {  // 1: a letter, 2: a letter, a digit or '_'
+    std::array<std::uint8_t, 256> kinds{};
+    for (int c = 0; c < 256; ++c) {
+      const auto ch = static_cast<char>(c);
+      kinds[static_cast<std::size_t>(c)] = (is_letter(ch) ? 1 : 0) | (is_name_char(ch) ? 2 : 0);
+    }
+    return kinds;
+  }();
+  const char close = rules.close;
+  const std::size_t longest = rules.longest;
+  const auto kind = [&](std::size_t at) { return kKinds[static_cast<unsigned char>(text[at])]; };
+  std::size_t n = 0;
+  Status status = kStatusOk;
+  if (text[0] == close) {
+    status = rules.empty;
+  } else if ((kind(0) & 1) == 0) {
+    status = rules.invalid;
+  } else {
+    for (n = 1; text[n] != close; ++n) {
+      if (n == longest) {
+        status = rules.too_long;
+        break;
+      }
+      if ((kind(n) & 2) == 0) {
+        status = rules.invalid;
+        break;
+      }
+    }
+  }
+  length = n;
+  return status;
+}
 
 }  // namespace kvr
 

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "base/chunked.h"
-#include "database/name_index.h"
 #include "database/variable_arena.h"
 
 namespace kvr {
@@ -88,12 +87,12 @@ struct BoardModel {
   std::uint32_t main_ir = 0;       // IR bits of the main path's devices
   std::uint32_t main_devices = 0;  // devices on the main path
   VariableArena variables;
-  // False where nothing will read the values (a parse alone, a version 1 database): each is then
-  // kept empty, which spares a large board's memory the size of its values.
-  bool keep_values = true;
-  // For the duplicate-name checks: device ids by name, variable locations by name.
-  NameIndex device_names;
-  NameIndex variable_names;
+  // What a parse keeps beyond the counts. Where nothing will read them, a parse alone keeps no
+  // device entries and no variables, and one for a version 1 database (which has no variable
+  // section) no variables: that spares memory of about the size of the input, and the time to
+  // fill it. A parse that checks names as it reads them keeps everything, to compare names with.
+  bool keep_devices = true;
+  bool keep_variables = true;
 };
 
 // The device's name as a zero-terminated text.

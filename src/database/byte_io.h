@@ -5,6 +5,8 @@
 #define KVR_DATABASE_BYTE_IO_H_
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -71,13 +73,18 @@ class ByteWriter {
  public:
   explicit ByteWriter(ByteSink& sink) : sink_(sink), buffer_(new char[kBufferBytes]) {}
 
-  void word(std::uint32_t value) {
-    if (used_ + 4 > kBufferBytes) flush();
-    const unsigned char bytes[4] = {
-        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    std::memcpy(buffer_.get() + used_, bytes, 4);
-    used_ += 4;
+  void word(std::uint32_t value) { words(std::array<std::uint32_t, 1>{value}); }
+  // Several words with one look at the room left: a device record is fifteen.
+  template <std::size_t N>
+  void words(const std::array<std::uint32_t, N>& values) {
+    if (used_ + 4 * N > kBufferBytes) flush();
+    unsigned char bytes[4 * N];
+    for (std::size_t i = 0; i < N; ++i) {
+      for (std::size_t k = 0; k < 4; ++k)
+        bytes[4 * i + k] = static_cast<unsigned char>(values[i] >> (8 * k));
+    }
+    std::memcpy(buffer_.get() + used_, bytes, 4 * N);
+    used_ += 4 * N;
   }
   void bytes(const char* data, std::size_t size) {
     if (used_ + size > kBufferBytes) {

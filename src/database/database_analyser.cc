@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -21,32 +23,54 @@ using namespace format;
 class Dump {
  public:
   Dump(bool verbose, std::FILE* out) : verbose_(verbose), out_(out) {
-    if (verbose_) text_.reserve(kFlushBytes + 8192);
+    if (verbose_) text_.resize(kFlushBytes + 8192);
   }
   ~Dump() { flush(); }
   Dump(const Dump&) = delete;
   Dump& operator=(const Dump&) = delete;
 
-  Dump& operator<<(std::string_view text) {
+  // A plain copy into room kept ready. A dump is tens of millions of short pieces, and the
+  // compiler left this a call for its many callers, so it is taken in by force (and flush(), the
+  // rare part, kept out).
+  [[gnu::always_inline]] Dump& operator<<(std::string_view text) {
     if (verbose_) {
-      text_ += text;
-      if (text_.size() >= kFlushBytes) flush();
+      if (used_ + text.size() > text_.size()) text_.resize(used_ + text.size());
+      copy(text_.data() + used_, text.data(), text.size());
+      used_ += text.size();
+      if (used_ >= kFlushBytes) flush();
     }
     return *this;
   }
+  bool shown() const { return verbose_; }
   Dump& decimal(std::uint32_t value) { return number(value, 10); }
   Dump& hex(std::uint32_t value) {
     *this << "0x";
     return number(value, 16);
   }
-  void flush() {
-    if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), out_);
-    text_.clear();
+  [[gnu::noinline]] void flush() {
+    if (used_ != 0) std::fwrite(text_.data(), 1, used_, out_);
+    used_ = 0;
   }
 
  private:
   static constexpr std::size_t kFlushBytes = std::size_t{1} << 16;
-  Dump& number(std::uint32_t value, std::uint32_t base) {
+  // Copies `size` bytes; a piece of up to 16 (most of them) as two moves of a fixed size that may
+  // overlap, without a call.
+  static void copy(char* to, const char* from, std::size_t size) {
+    if (size >= 8 && size <= 16) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + size - 8, from + size - 8, 8);
+    } else if (size >= 4 && size < 8) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + size - 4, from + size - 4, 4);
+    } else if (size < 4) {
+      for (std::size_t i = 0; i < size; ++i) to[i] = from[i];
+    } else {
+      std::memcpy(to, from, size);
+    }
+  }
+  [[gnu::always_inline]] Dump& number(std::uint32_t value, std::uint32_t base) {
+    if (!verbose_) return *this;
     char digits[10];
     char* at = digits + sizeof digits;
     do {
@@ -58,7 +82,8 @@ class Dump {
 
   bool verbose_;
   std::FILE* out_;
-  std::string text_;
+  std::string text_;  // the room, of which the first `used_` bytes wait for the stream
+  std::size_t used_ = 0;
 };
 
 Status read_size(ByteReader& in, std::uint32_t& size) {
@@ -79,18 +104,31 @@ void print_header(Dump& dump, const char* section, std::uint32_t size, const cha
   if (count != 0) dump << "\n";
 }
 
-// Reads a zero-terminated text of at most `limit` characters into `text`, letters in lower case.
+// A name or value as the dump shows it: its letters in lower case.
+template <std::size_t kLimit>
+struct LoweredText {
+  std::array<char, kLimit> bytes;
+  std::size_t length = 0;
+  std::string_view view() const { return std::string_view(bytes.data(), length); }
+};
+
+// Reads a zero-terminated text of at most kLimit characters, into `text` when the dump shows it.
 // A longer text makes the file unusable.
-Status read_lowered_text(ByteReader& in, std::string& text, std::size_t limit) {
-  text.clear();
+template <std::size_t kLimit>
+Status read_lowered_text(ByteReader& in, const Dump& dump, LoweredText<kLimit>& text) {
+  text.length = 0;
   for (;;) {
     const char* bytes = nullptr;
     std::size_t count = 0;
     bool ended = false;
-    const Status status = in.span_to_zero(bytes, count, ended, limit - text.size());
+    const Status status = in.span_to_zero(bytes, count, ended, kLimit - text.length);
     if (status != kStatusOk) return status;
-    if (text.size() + count > limit) return kStatusDatabaseUnusable;
-    for (std::size_t i = 0; i < count; ++i) text += to_lower(bytes[i]);
+    if (text.length + count > kLimit) return kStatusDatabaseUnusable;
+    if (dump.shown()) {
+      std::memcpy(text.bytes.data() + text.length, bytes, count);
+      lower_in_place(text.bytes.data() + text.length, count);
+    }
+    text.length += count;
     if (ended) return kStatusOk;
   }
 }
@@ -108,14 +146,15 @@ Status analyse_variable_section(BoardModel& model, ByteReader& in, Dump& dump) {
   if (status != kStatusOk) return status;
   print_header(dump, "first header and variable section", s1, "variables", model.variable_count);
 
-  std::string name;
-  std::string value;
+  const auto name = std::make_unique<LoweredText<kMaxVariableName>>();
+  const auto value = std::make_unique<LoweredText<kMaxVariableValue>>();
   for (std::uint32_t i = 0; i < model.variable_count; ++i) {
-    status = read_lowered_text(in, name, kMaxVariableName);
-    if (status == kStatusOk) status = read_lowered_text(in, value, kMaxVariableValue);
+    status = read_lowered_text(in, dump, *name);
+    if (status == kStatusOk) status = read_lowered_text(in, dump, *value);
     if (status != kStatusOk) return status;
     dump << "  Variable ";
-    dump.decimal(i) << "\n    name  = [" << name << "]\n    value = " << value << "\n";
+    dump.decimal(i) << "\n    name  = [" << name->view() << "]\n    value = " << value->view()
+                    << "\n";
   }
   if (model.variable_count != 0) dump << "\n";
 

@@ -1,5 +1,6 @@
 #include "database/database_writer.h"
 
+#include <array>
 #include <cstdint>
 #include <new>
 
@@ -13,11 +14,9 @@ namespace {
 using namespace format;
 
 void put_device(ByteWriter& out, const DeviceRecord& d) {
-  for (const std::uint32_t word :
-       {d.dev_id, d.cls_id, d.prior, d.parent, d.subpath, d.connect, d.sub_id[0], d.sub_id[1],
-        d.sub_id[2], d.sub_id[3], d.mainIR, d.preIR, d.preDR, d.posIR, d.posDR}) {
-    out.word(word);
-  }
+  out.words(std::array<std::uint32_t, kDeviceWords>{
+      d.dev_id, d.cls_id, d.prior, d.parent, d.subpath, d.connect, d.sub_id[0], d.sub_id[1],
+      d.sub_id[2], d.sub_id[3], d.mainIR, d.preIR, d.preDR, d.posIR, d.posDR});
 }
 
 // S1, the variables and their padding, after the label. `s1` receives the section's size.
@@ -68,7 +67,7 @@ Status write_control_and_high_level(const BoardModel& model, ByteWriter& out, bo
   out.word(model.device_count);
   out.word(model.class_count);
   for (const ClassRecord& c : model.classes) {
-    for (const std::uint32_t word : {c.rev, c.size, c.addr, c.who}) out.word(word);
+    out.words(std::array<std::uint32_t, 4>{c.rev, c.size, c.addr, c.who});
   }
   std::uint32_t groups = 0;
   put_devices(model, out, v2, groups);

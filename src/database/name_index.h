@@ -1,9 +1,9 @@
 // An index of names, to tell in constant time whether a name was seen before, whatever the names
-// are. It holds 32-bit ids (the caller knows which name an id stands for) in open-addressing
-// tables split into 256 shards that each grow on their own, so that growing never holds two copies
-// of the whole index; beside each id a byte of its hash spares looking at most names that only
-// share a slot. The hash is keyed with a number drawn afresh for every index, so that no input can
-// aim its names at one slot: a crafted file costs what an ordinary one does.
+// are. It holds 32-bit ids (the caller knows which name an id stands for) under their names'
+// hashes (database/name_hash.h, keyed so that no input can aim its names at one slot), in
+// open-addressing tables split into 256 shards that each grow on their own, so that growing never
+// holds two copies of the whole index; beside each id a byte of its hash spares looking at most
+// names that only share a slot.
 #ifndef KVR_DATABASE_NAME_INDEX_H_
 #define KVR_DATABASE_NAME_INDEX_H_
 
@@ -17,11 +17,6 @@ namespace kvr {
 
 class NameIndex {
  public:
-  NameIndex();
-
-  // The hash of `size` bytes, with ASCII letters folded to lower case when `fold_case` is set.
-  std::uint64_t hash(const char* bytes, std::size_t size, bool fold_case) const;
-
   // True when an id under this hash is one that `same(id)` accepts.
   template <typename Same>
   bool contains(std::uint64_t hash, Same same) const {
@@ -53,8 +48,6 @@ class NameIndex {
     ++shard.used;
   }
 
-  void clear();
-
  private:
   static constexpr int kShardShift = 56;  // the top 8 bits choose the shard
   static std::uint8_t tag_of(std::uint64_t hash) { return static_cast<std::uint8_t>(hash >> 48); }
@@ -72,7 +65,6 @@ class NameIndex {
   };
 
   std::array<Shard, 256> shards_;
-  std::uint64_t key_;
 };
 
 }  // namespace kvr

@@ -1,41 +1,11 @@
 #include "database/variable_arena.h"
 
-#include <new>
 #include <utility>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace kvr {
 
-std::uint32_t VariableArena::append(std::string_view name, std::string_view value) {
-  const std::size_t size = name.size() + value.size() + 2;
-  if (blocks_.empty() || blocks_.back().used + size > kBlockBytes) {
-    // Not zero-filled; aligned to its size, so that it can be one huge page.
-    Block block{std::unique_ptr<char[], BlockDeleter>(static_cast<char*>(
-                    ::operator new (kBlockBytes, std::align_val_t{kBlockBytes}))),
-                0};
-#if defined(MADV_HUGEPAGE)
-    madvise(block.bytes.get(), kBlockBytes, MADV_HUGEPAGE);
-#endif
-    blocks_.push_back(std::move(block));
-  }
-  Block& block = blocks_.back();
-  const auto location =
-      static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockShift) | block.used);
-  char* at = block.bytes.get() + block.used;
-  std::memcpy(at, name.data(), name.size());
-  at[name.size()] = '\0';
-  if (!value.empty()) std::memcpy(at + name.size() + 1, value.data(), value.size());
-  at[size - 1] = '\0';
-  block.used += size;
-  size_ += size;
-  return location;
-}
-
-void VariableArena::BlockDeleter::operator()(char* bytes) const {
-  ::operator delete (bytes, std::align_val_t{kBlockBytes});
+void VariableArena::start_block() {
+  blocks_.push_back(Block{new_block(!blocks_.empty()), 0});
 }
 
 void VariableArena::clear() {

@@ -1,9 +1,9 @@
 // The configure variables of a board, kept as a version 2 database file's variable section holds
 // them: each its name, a zero byte, its value and a zero byte, in file order. The bytes live in
-// blocks of 2 MiB that never move, and a variable never straddles two blocks, so a variable is
-// found again from a 32-bit location and the section is written block by block. Where the system
-// offers it, a block is asked to live in one huge page: the values of a large board then cost a
-// handful of page faults instead of one per 4 KiB.
+// blocks of 2 MiB that never move (base/huge_block.h: past the first, the values of a large
+// board cost a handful of page faults instead of one per 4 KiB), and a variable never straddles two
+// blocks, so a variable is found again from a 32-bit location and the section is written block by
+// block.
 #ifndef KVR_DATABASE_VARIABLE_ARENA_H_
 #define KVR_DATABASE_VARIABLE_ARENA_H_
 
@@ -14,16 +14,32 @@
 #include <string_view>
 #include <vector>
 
+#include "base/huge_block.h"
+
 namespace kvr {
 
 class VariableArena {
  public:
-  static constexpr int kBlockShift = 21;
-  static constexpr std::size_t kBlockBytes = std::size_t{1} << kBlockShift;
+  static constexpr int kBlockShift = kHugeBlockShift;
+  static constexpr std::size_t kBlockBytes = kHugeBlockBytes;
 
   // Appends a variable (name and value together below a block's size) and returns its location.
   // Throws std::bad_alloc, leaving the arena as it was, when memory is refused.
-  std::uint32_t append(std::string_view name, std::string_view value);
+  std::uint32_t append(std::string_view name, std::string_view value) {
+    const std::size_t size = name.size() + value.size() + 2;
+    if (blocks_.empty() || blocks_.back().used + size > kBlockBytes) start_block();
+    Block& block = blocks_.back();
+    const auto location =
+        static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockShift) | block.used);
+    char* at = block.bytes.get() + block.used;
+    std::memcpy(at, name.data(), name.size());
+    at[name.size()] = '\0';
+    if (!value.empty()) std::memcpy(at + name.size() + 1, value.data(), value.size());
+    at[size - 1] = '\0';
+    block.used += size;
+    size_ += size;
+    return location;
+  }
 
   // The name at `location`, zero-terminated; its value follows its zero byte.
   const char* name_at(std::uint32_t location) const {
@@ -58,13 +74,11 @@ class VariableArena {
   void clear();
 
  private:
-  struct BlockDeleter {
-    void operator()(char* bytes) const;
-  };
   struct Block {
-    std::unique_ptr<char[], BlockDeleter> bytes;
+    HugeBlock bytes;
     std::size_t used;
   };
+  void start_block();
   std::vector<Block> blocks_;
   std::uint64_t size_ = 0;
 };

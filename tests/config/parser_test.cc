@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
+#include "config/board_config_parser.h"
 #include "frontend/console_text.h"
 #include "support/harness.h"
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace kvr {
 namespace {
@@ -29,6 +36,9 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
   const std::string name32(32, 'n');
   const std::string string4096 = "'" + std::string(4094, 's') + "'";
   const std::string string4097 = "'" + std::string(4095, 's') + "'";
+  // 260,000 bytes: what follows stands near the end of the reader's first block of 262,144.
+  std::string comments2600;
+  for (int i = 0; i < 2600; ++i) comments2600 += ";" + std::string(98, 'x') + "\n";
   const std::vector<Case> cases = {
       // Labels, lines, blanks and comments.
       {2, "", -354, 0},
@@ -41,6 +51,9 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {1, std::string("\"a\" DBM") + '\0' + "\"b\" ?\n\"c\" DBM", 0, 2},
       {1, "\"a\" DBM\n\x1a\"b\" ?\njunk", 0, 1},
       {1, "\"a\" DBM\n\x1a" + std::string(300000, '\n') + "\"b\" ?", 0, 1},  // and past a block
+      {1,
+       comments2600 + "\"a\" DBM" + '\0' + "x\n\"b\" DBM" + std::string(3000, '\0') + "\n\"c\" ?",
+       -383, 2603},
       {1, "; " + std::string(4132, 'x') + "\n\"a\" ?", -383, 2},
       {1, "; " + std::string(4132, 'x') + "\r\n\"a\" ?", -383, 2},  // the read ends at the CR
       {1, "; " + std::string(4133, 'x') + "\n", -356, 1},
@@ -126,9 +139,12 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, kLabel + "\"l\" SPL { \"l\" DBM } {}{}{}", -374, 2},
   };
   for (const Case& c : cases) {
-    const Parsed parsed = parse_text(c.text, static_cast<std::uint8_t>(c.version));
-    EXPECT_EQ(parsed.status, c.status) << c.text.substr(0, 60);
-    EXPECT_EQ(parsed.line, c.line) << c.text.substr(0, 60);
+    // Verbose, the names are checked as they are read; otherwise afterwards: the same outcome.
+    for (const bool verbose : {false, true}) {
+      const Parsed parsed = parse_text(c.text, static_cast<std::uint8_t>(c.version), verbose);
+      EXPECT_EQ(parsed.status, c.status) << verbose << c.text.substr(0, 60);
+      EXPECT_EQ(parsed.line, c.line) << verbose << c.text.substr(0, 60);
+    }
   }
   // The verbose echo shows each line as it is read, a CR LF line end as LF.
   EXPECT_EQ(parse_text(";CFG-2.0\r\n\r\n\"a\" DBM", 2, true).echo,
@@ -136,6 +152,62 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
   // A duplicate name ends the parse before a later line is read.
   EXPECT_EQ(parse_text(";CFG-2.0\n\"a\" DBM\n\"a\"\nDBM", 2, true).echo,
             "000001 ;CFG-2.0\n000002 \"a\" DBM\n000003 \"a\"\n");
+}
+
+// Seeded boards of up to 20,000 devices and variables, one statement a line, with names used again
+// (in other letter case) and sometimes an unknown class ID after them: the first name used again,
+// in file order, ends the parse at its line, before a later fault, whether the names are checked
+// as they are read (verbose) or all together afterwards.
+TEST(ParserTest, TheFirstNameUsedAgainEndsTheParseAtItsLine) {
+  std::mt19937 random(25);
+  const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  for (int round = 0; round < 24; ++round) {
+    const std::size_t count = 2 + below(round % 4 == 0 ? 20000 : 300);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < count; ++i) {
+      names.push_back(below(2) == 0 ? "\"d" + std::to_string(i) + "\" DBM"
+                                    : "[v" + std::to_string(i) + "] 1");
+    }
+    std::size_t first = count;  // the statement that uses a name again first
+    for (std::size_t repeats = below(4); repeats > 0; --repeats) {
+      const std::size_t later = 1 + below(count - 1);
+      names[later] = upper_cased(names[below(later)]);
+      first = std::min(first, later);
+    }
+    const std::size_t fault = below(2) == 0 ? below(count) : count;
+    if (fault < count) names[fault] = "\"zz\" NOPE";
+    std::string text = kLabel;
+    for (const std::string& name : names) text += name + "\n";
+    // A fault at or before the first statement used again hides it (the line of that statement
+    // is then no longer a repeat: "zz" is new); 2 is the first statement's line.
+    const bool repeat_first = first < fault;
+    const Status status =
+        repeat_first ? (names[first][0] == '"' ? -374 : -364) : (fault < count ? -381 : 0);
+    const std::uint32_t line = static_cast<std::uint32_t>(
+        repeat_first ? first + 2 : (fault < count ? fault + 2 : count + 1));
+    for (const bool verbose : {false, true}) {
+      const Parsed parsed = parse_text(text, 2, verbose);
+      EXPECT_EQ(parsed.status, status) << round << " " << verbose;
+      EXPECT_EQ(parsed.line, line) << round << " " << verbose;
+    }
+#if !defined(_WIN32)
+    // A source that cannot be read a second time has its names checked as they are read.
+    if (text.size() < 60000) {  // what a pipe holds without a reader
+      int ends[2];
+      ASSERT_EQ(pipe(ends), 0);
+      ASSERT_EQ(write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+      close(ends[1]);
+      const testing::UniqueFile pipe_stream(fdopen(ends[0], "r"));
+      BoardModel model;
+      std::uint32_t piped_line = 0;
+      EXPECT_EQ(parse_board_config(model, LineSource{pipe_stream.get(), 0, nullptr}, nullptr,
+                                   &piped_line, 2),
+                status)
+          << round;
+      EXPECT_EQ(piped_line, line) << round;
+    }
+#endif
+  }
 }
 
 // Class-ID digits that are not plain hexadecimal: a wildcard, a sign, a 0X prefix, a character no

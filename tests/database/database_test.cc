@@ -86,7 +86,7 @@ TEST(DatabaseTest, SizeWordsHoldEverySizeUpToTheLimit) {
     }
     std::snprintf(name, sizeof name, "n%04d", i);
     std::uint32_t location = 0;
-    append_variable(big_variables, name, std::string(4092, 'v'), location);
+    append_variable(big_variables, name, std::string(4092, 'v'), true, location);
   }
   EXPECT_EQ(write_bytes(big_variables, 2, &status), ";DAT-2.0");  // the label alone
   EXPECT_EQ(status, -223);
