@@ -136,6 +136,7 @@ const char kChipScript[] =
     "target create $_CHIPNAME.cpu cortex_m -chain-position $_CHIPNAME.cpu\n"
     "$_CHIPNAME.cpu configure -event reset-init { mww 0x40000000 1 }\n"
     "adapter speed 1000; reset_config trst_and_srst; transport select swd\n"
+    "if {[transport select] ne \"jtag\"} { error \"no JTAG\" }\n"
     "for {set i 0} {$i < 2} {incr i} {\n"
     "  if {[using_jtag] && [llength [jtag names]] == 3 + $i} {\n"
     "    jtag newtap $_CHIPNAME extra$i -irlen 0x1F\n"

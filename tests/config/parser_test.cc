@@ -73,7 +73,7 @@ TEST(ParserTest, EachTextGivesItsStatusAtItsLine) {
       {2, kLabel + "[a]\n[b] 1", -365, 3},
       {2, kLabel + "[a] ; no value", -354, 2},
       {2, kLabel + "[a] 0x\n[b] 0\n[c] 0XaBc\n[d] 0x12345678\n[e] 012345670", 0, 6},
-      {2, kLabel + "[a] 12345678\n[b] yes\n[c] Zero\n[d] negate\n[e] 1;2", 0, 6},
+      {2, kLabel + "[a] 12345678\n[b] yes\n[c] Zero\n[d] negative\n[e] 1;2", 0, 6},
       {2, kLabel + "[a] 0x123456789", -365, 2},
       {2, kLabel + "[a] 0x12g", -365, 2},
       {2, kLabel + "[a] 0123456701", -365, 2},

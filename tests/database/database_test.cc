@@ -160,6 +160,7 @@ TEST(DatabaseTest, TheAnalyserRefusesWhatNoWriterWrites) {
       {one_variable("n\0"s + std::string(4096, 'v') + '\0'), 0},
       {one_variable("n\0"s + std::string(4097, 'v') + '\0'), -225},
       {";DAT-2.0" + words({0x02000000, 0, 12, 0, 0}), -225},
+      {write_bytes(parsed(";CFG-2.0\n\"a\" DBM"), 2).substr(0, 39), -135},  // a name cut short
   };
   for (const auto& [bytes, status] : cases) {
     EXPECT_EQ(analyse_bytes(bytes, 2).status, status) << bytes.size();

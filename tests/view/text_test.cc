@@ -104,11 +104,12 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {with(v2, name, "Fpga"), 2, "1 (high-level entry at offset 0x690): its name field holds"},
       {with(v2, name + 12, fpga), 2, "2 (high-level entry at offset 0x69C): its name field is"},
       {with(v2, b.variables[1].offset + 9, " "), 2, "variable 1 (offset 0x29): its value cannot"},
-      {with(v2, b.variables[1].offset, "1"), 2, "variable 1 (offset 0x29): its name cannot stand"},
+      {with(v2, b.variables[0].offset, "1"), 2, "variable 0 (offset 0x10): its name cannot stand"},
       {with(v2, b.variables[1].offset + 13, ";"), 2, "variable 1 (offset 0x29): its value cannot"},
       {with(v2, b.device_offsets[0] + 52, words({0x99})), 2,
        "device 1 `fpga' (record at offset 0x4D0): posIR is 0x99, where its place"},
       {with(v2, dsp_a + 4, words({50})), 2, "device 3 `link' uses class record 17, where a board"},
+      {with(v2, b.device_offsets[2] + 4, words({b.devices[1].cls_id})), 2, "shares class record"},
       {with(v2, b.class_offset + 36, words({0x12})), 2, "class record 2 (offset 0xD0) is no"},
       {with(v2, b.high_level_offset + 12, words({0x12345})), 2, "`dsp_a': no family whose block"},
       {with(v2, b.device_offsets[5] + 12, words({1})), 2, "its parent 1 and sub-path 2 place it"},
@@ -118,6 +119,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
                  "since it stores each run of like devices as one group"},
       {with(v1_ir, fpga_class_v1, words({0x100})), 1, "`fpga': no family whose block is 1 records"},
       {v2.substr(0, b.high_level_offset - 8), 2, "(a device record): Database file too short [-135]"},
+      {with(v2, 8, words({0x02000000})), 2, "offset 0x8 (the first size word): Database file"},
   };  // clang-format on
   for (const auto& [bytes, version, message] : cases) {
     std::string text, refusal;
