@@ -114,14 +114,22 @@ bool deliver(const ViewRequest& request, const std::string& result, std::FILE* o
   return false;
 }
 
+// Whether `output` is one of the files the request reads, under any name.
+bool reads(const ViewRequest& request, const std::string& output) {
+  if (output.empty()) return false;
+  for (const std::string& input : request.imports) {
+    if (same_file(input, output)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
   try {
     ViewRequest request;
     const std::string usage_error = parse_view_command_line(argc, argv, request);
-    if (usage_error.empty() && !request.output.empty() &&
-        same_file(request.input, request.output)) {
+    if (usage_error.empty() && reads(request, request.output)) {
       std::fprintf(err, "kvrview: the output file `%s' is the input file\n",
                    request.output.c_str());
       return kExitBadUsage;
