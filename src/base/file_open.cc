@@ -17,6 +17,7 @@
 #include <io.h>
 #include <process.h>
 #else
+#include <dirent.h>
 #include <unistd.h>
 #endif
 
@@ -30,6 +31,7 @@ namespace fs = std::filesystem;
 // The longest path the host takes as a whole.
 constexpr std::size_t kLongestPath = 4096;
 
+#if !defined(_WIN32)
 // Whether a directory entry of this name exists (a dangling link counts).
 bool exists(const std::string& path) {
   std::error_code error;
@@ -43,18 +45,27 @@ std::string join(const std::string& base, const std::string& component) {
 }
 
 // The entry of `directory` whose name equals `component` with letter case ignored; the first in
-// byte order when several do, so that the choice does not depend on the directory's order.
+// byte order when several do, so that the choice does not depend on the directory's order. The
+// listing is the system's own: the library's directory iterator ends the process when memory runs
+// out inside it, where this lets std::bad_alloc reach the caller.
 std::string find_entry_nocase(const std::string& directory, const std::string& component) {
-  std::error_code error;
+  DIR* const listing = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (listing == nullptr) return {};
   std::string best;
-  for (fs::directory_iterator it(directory.empty() ? "." : directory, error), end;
-       !error && it != end; it.increment(error)) {
-    const std::string entry = it->path().filename().string();
-    if (lower_cased(entry) != lower_cased(component)) continue;
-    if (best.empty() || best > entry) best = entry;
+  try {
+    const std::string wanted = lower_cased(component);
+    while (const dirent* entry = ::readdir(listing)) {
+      const std::string name = entry->d_name;
+      if (lower_cased(name) == wanted && (best.empty() || best > name)) best = name;
+    }
+  } catch (...) {
+    ::closedir(listing);
+    throw;
   }
+  ::closedir(listing);
   return best;
 }
+#endif
 
 std::string resolve(const std::string& name, PathUse use) {
   std::string path = name;
@@ -63,7 +74,7 @@ std::string resolve(const std::string& name, PathUse use) {
   // Names are found with letter case ignored by the system itself.
   (void)use;
   return path;
-#endif
+#else
   // A path the system cannot take as a whole is left to fail as it is; this also bounds the cost
   // of the search below, which looks at every leading part of the path.
   if (path.empty() || path.size() >= kLongestPath || exists(path)) return path;
@@ -100,6 +111,7 @@ std::string resolve(const std::string& name, PathUse use) {
   }
   if (path.back() == '/') resolved += '/';
   return resolved;
+#endif
 }
 
 OpenedFile failure(std::string path, int error, std::string reason = "") {

@@ -9,17 +9,13 @@
 #include <sstream>
 
 #include "support/expected_chain.h"
-#include "support/harness.h"
+#include "support/view_run.h"
 #include "view/diagnostics.h"
-#include "view/view_program.h"
 
 namespace kvr {
 namespace {
 
-testing::RunResult kvrview(std::vector<std::string> words) {
-  words.insert(words.begin(), "kvrview");
-  return testing::run_main(run_view, words);
-}
+using testing::kvrview;
 
 // Whether `lines` stand in `text` in this order, each a whole line (others may stand between).
 bool has_lines_in_order(const std::string& text, const std::vector<std::string>& lines) {
@@ -152,8 +148,7 @@ std::string bsdl(const std::string& entity, const std::string& attribute) {
 
 TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
   testing::Sandbox sandbox;
-  const bool tcl = kvrview({"--import", KVR_SOURCE_DIR "/examples/board.cfg"})
-                       .err.find("built without Jim Tcl") == std::string::npos;
+  const bool tcl = testing::reads_tcl();
   sandbox.write("lib/chip.tcl", kChipScript);
   sandbox.write("board.tcl", "set CHIPNAME soc\nsource [find chip.tcl]\n");
   sandbox.write("names.tcl",
@@ -261,8 +256,7 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
       {"a.bsd", "entity x is \"open\n", "1:13", "a string that does not end on its line"},
   };
   testing::Sandbox sandbox;
-  const bool tcl = kvrview({"--import", KVR_SOURCE_DIR "/examples/board.cfg"})
-                       .err.find("built without Jim Tcl") == std::string::npos;
+  const bool tcl = testing::reads_tcl();
   for (const auto& c : cases) {
     if (c.name == "a.tcl" &&
         (!tcl || (c.message.find("memory than") != std::string::npos && !heap_is_measured()))) {
@@ -284,26 +278,25 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
   if (!tcl) GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
 }
 
-// Allocation refused at every point where the bridge's memory grows, Jim's callbacks included:
-// the run ends with status 1 and the memory diagnostic, never with a crash or an exception.
+// Allocation refused at every point where a kvrview run's memory grows, Jim's callbacks included:
+// the run ends with status 1 and the memory diagnostic, which needs no memory of its own, never
+// with a crash or an exception.
 TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
   testing::Sandbox sandbox;
   sandbox.write("chip.tcl", kChipScript);
   sandbox.write("table.txt", kTable);
   const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
+  sandbox.run({"-g2", "--", board, "b.dat"});
   const std::string memory = file_diagnostic("kvrview", "memory", kStatusNoMemory);
-  // A build without Jim Tcl reads no script: the table alone then.
-  const bool jim =
-      kvrview({"--import", "chip.tcl"}).err.find("without Jim Tcl") == std::string::npos;
   std::vector<std::string> import = {"--import", "table.txt"};
-  if (jim) import.push_back("chip.tcl");
+  if (testing::reads_tcl()) import.push_back("chip.tcl");
   const std::vector<std::string> runs[] = {
-      {"--openocd", "--select", "link:2", board}, {"--svf", "dsp_a", board}, import};
+      {"--group", board},        {"--cfg", "b.dat"},
+      {"--check", board},        {"--openocd", "--select", "link:2", board},
+      {"--svf", "dsp_a", board}, import};
   for (const std::vector<std::string>& words : runs) {
-    std::vector<std::string> argv = {"kvrview"};
-    argv.insert(argv.end(), words.begin(), words.end());
     for (std::size_t allowed = 0;; ++allowed) {
-      const testing::RunResult run = testing::run_main(run_view, argv, allowed);
+      const testing::RunResult run = kvrview(words, allowed);
       if (!run.refused) {
         EXPECT_TRUE(run.exit_status == 0 && allowed > 20) << words[0] << " " << allowed << run.err;
         break;
@@ -318,8 +311,7 @@ TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
 // examples and random boards of both versions, with and without linkers and selections.
 TEST(BridgeTest, ABoardComesBackFromItsOpenocdScriptWithItsNamesAndIrLengths) {
   testing::Sandbox sandbox;
-  if (kvrview({"--import", KVR_SOURCE_DIR "/examples/board.cfg"}).err.find("without Jim Tcl") !=
-      std::string::npos) {
+  if (!testing::reads_tcl()) {
     GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
   }
   sandbox.write("example.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"));

@@ -19,7 +19,7 @@
 #include "base/file_open.h"
 #include "support/harness.h"
 #if defined(KVR_VIEW_PATH)
-#include "view/view_program.h"
+#include "support/view_run.h"
 #endif
 
 namespace kvr {
@@ -96,7 +96,7 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
   const std::string dot = [] {
     testing::Sandbox box;
     box.write("in.cfg", kBoard);
-    return testing::run_main(run_view, {"kvrview", "in.cfg"}).out;
+    return testing::kvrview({"in.cfg"}).out;
   }();
 #else
   const std::string dot;
@@ -157,9 +157,7 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
     testing::RunResult run;
     if (row.kvrview) {
 #if defined(KVR_VIEW_PATH)
-      std::vector<std::string> words = {"kvrview"};
-      words.insert(words.end(), row.words.begin(), row.words.end());
-      run = testing::run_main(run_view, words);
+      run = testing::kvrview(row.words);
 #else
       continue;
 #endif

@@ -9,9 +9,8 @@
 
 #include "frontend/console_text.h"
 #include "library/error_texts.h"
-#include "support/harness.h"
+#include "support/view_run.h"
 #include "view/documented_variables.h"
-#include "view/view_program.h"
 
 namespace kvr {
 namespace {
@@ -135,22 +134,21 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
   testing::Sandbox sandbox;
   for (const Row& row : rows) {
     sandbox.write("b.cfg", row.text);
-    std::vector<std::string> words = {"kvrview", "--check"};
+    std::vector<std::string> words = {"--check"};
     words.insert(words.end(), row.options.begin(), row.options.end());
     words.push_back("b.cfg");
-    testing::RunResult run = testing::run_main(run_view, words);
+    testing::RunResult run = testing::kvrview(words);
     EXPECT_EQ(run.exit_status, row.exit_status) << row.text;
     EXPECT_EQ(run.err, row.said + (row.status != 0 ? explained(row.status) : "")) << row.text;
     EXPECT_EQ(run.out, "");
     if (row.check.empty()) continue;
-    words.insert(words.begin() + 2, "-Wno-" + row.check);
-    run = testing::run_main(run_view, words);
+    words.insert(words.begin() + 1, "-Wno-" + row.check);
+    run = testing::kvrview(words);
     EXPECT_EQ(run.exit_status + run.err.size(), 0u) << row.check << ": " << run.err;
   }
   // Only --check warns: another mode shows the error alone.
   sandbox.write("b.cfg", rows.back().text);
-  EXPECT_EQ(testing::run_main(run_view, {"kvrview", "b.cfg"}).err,
-            rows.back().said + explained(rows.back().status));
+  EXPECT_EQ(testing::kvrview({"b.cfg"}).err, rows.back().said + explained(rows.back().status));
 }
 
 // The variables kvrview knows are those the information text lists, with the kinds it gives them.

@@ -8,19 +8,15 @@
 #include <set>
 #include <sstream>
 
-#include "support/harness.h"
+#include "support/view_run.h"
 #include "view/picture_render.h"
-#include "view/view_program.h"
 
 namespace kvr {
 namespace {
 
 const std::string kExamples = KVR_SOURCE_DIR "/examples/";
 
-testing::RunResult kvrview(std::vector<std::string> words) {
-  words.insert(words.begin(), "kvrview");
-  return testing::run_main(run_view, words);
-}
+using testing::kvrview;
 
 // The graph's edges as "from>to" with the first line of each node's label ("+" after a linker's
 // name for the point where its sub-paths meet) and ":k" for a sub-path's first edge.

@@ -8,23 +8,16 @@
 #include <tuple>
 
 #include "database/database_reader.h"
-#include "support/harness.h"
+#include "support/view_run.h"
 #include "view/config_text.h"
-#include "view/diagnostics.h"
-#include "view/view_program.h"
 
 namespace kvr {
 namespace {
 
+using testing::kvrview;
 using testing::parse_text;
-
 using testing::words;
 using testing::write_bytes;
-
-testing::RunResult kvrview(std::vector<std::string> words) {
-  words.insert(words.begin(), "kvrview");
-  return testing::run_main(run_view, words);
-}
 
 std::string database_of(const std::string& text, std::uint8_t version) {
   const testing::Parsed parsed = parse_text(text, version);
@@ -209,28 +202,6 @@ TEST(TextTest, EachBadCommandLineIsRefusedWithItsReason) {
     EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
   }
   EXPECT_EQ(kvrview({"--version"}).out, "kvrview 3.3.12\n");
-}
-
-// Allocation refused at every point where a run's memory grows: the run ends with status 1 and the
-// memory diagnostic, which needs no memory of its own, and never with a crash.
-TEST(TextTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
-  testing::Sandbox sandbox;
-  sandbox.write("b.dat", database_of(sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"), 2));
-  const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
-  const std::string memory = file_diagnostic("kvrview", "memory", kStatusNoMemory);
-  for (const std::string option : {"--group", "--cfg", "--check"}) {
-    const std::string file = option == "--cfg" ? "b.dat" : board;
-    for (std::size_t allowed = 0;; ++allowed) {
-      const testing::RunResult run =
-          testing::run_main(run_view, {"kvrview", option, file}, allowed);
-      if (!run.refused) {
-        EXPECT_TRUE(run.exit_status == 0 && allowed > 20) << option << " " << allowed;
-        break;
-      }
-      EXPECT_EQ(run.exit_status, 1) << option << " " << allowed;
-      EXPECT_EQ(run.err, memory) << option << " " << allowed;
-    }
-  }
 }
 
 }  // namespace
