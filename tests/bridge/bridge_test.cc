@@ -199,8 +199,9 @@ TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
   if (!tcl) GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
 }
 
-// Valgrind's allocator hides the heap's size from the memory limit of imported scripts.
-bool heap_is_measured() {
+// Under valgrind the heap's size is hidden from the memory limit of imported scripts, and the clock
+// may stop a long script before its steps do, at another command.
+bool at_full_speed() {
   const char* preload = std::getenv("LD_PRELOAD");
   return preload == nullptr || std::string(preload).find("vgpreload") == std::string::npos;
 }
@@ -259,7 +260,8 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
   const bool tcl = testing::reads_tcl();
   for (const auto& c : cases) {
     if (c.name == "a.tcl" &&
-        (!tcl || (c.message.find("memory than") != std::string::npos && !heap_is_measured()))) {
+        (!tcl || (!at_full_speed() && (c.message.find("memory than") != std::string::npos ||
+                                       c.message.find("longer than") != std::string::npos)))) {
       continue;
     }
     sandbox.write(c.name, c.text);
