@@ -81,11 +81,19 @@ TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
       {{"--serve", "-o", "x", board}, {"--check and --serve write no output file"}, 2},
       {{"--openocd", board, v1}, {"a second input file `" + v1 + "'"}, 2},
       {{board, "--svf"}, {"kvrview: --svf needs a value (kvrview --help shows the usage)"}, 2},
+      // kvrview's other options.
+      {{board, "-o"}, {"kvrview: -o needs a file name"}, 2},
+      {{"--check", "-W", "no-label", board}, {}},
+      {{"--check", "-Wno-labl", board}, {"no check is named `labl'; did you mean `label'?"}, 2},
+      {{"-Wlabel", board}, {"-W options choose the warnings of --check"}, 2},
+      {{"--format", "gif", board}, {"--format takes png, pdf or svg, not `gif'"}, 2},
+      {{"--json", "--cfg", board}, {"--cfg is a second mode"}, 2},
+      {{"--version"}, {"kvrview 3.3.12"}},
   };
   testing::Sandbox sandbox;
   for (const auto& c : cases) {
     const testing::RunResult run = kvrview(c.words);
-    EXPECT_EQ(run.exit_status, c.status) << c.words[0] << " " << c.words[1] << "\n" << run.err;
+    EXPECT_EQ(run.exit_status, c.status) << c.words.front() << " " << c.words.back() << run.err;
     const bool usage = c.status == 2;  // a one-line message, of which a part is given
     const std::string& shown = c.status == 0 ? run.out : run.err;
     EXPECT_TRUE(usage ? shown.find(c.lines[0]) != std::string::npos && shown.ends_with(" usage)\n")

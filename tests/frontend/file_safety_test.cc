@@ -185,8 +185,7 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
   }
 }
 
-// A pipe or a device is read into a copy, within a bound and in the temporary folder the
-// environment names; each way it can fail says its own reason.
+// A pipe or a device is read into a copy within a bound, and says so when it brings more.
 TEST(FileSafetyTest, ACopyOfAPipeSaysWhyItCouldNotBeMade) {
   const std::string bytes(100, 'x');
   OpenedFile copy = copy_to_temporary(testing::stream_with(bytes).release(), 100);
@@ -197,17 +196,6 @@ TEST(FileSafetyTest, ACopyOfAPipeSaysWhyItCouldNotBeMade) {
   EXPECT_EQ(copy.stream, nullptr);
   EXPECT_EQ(copy.reason,
             "this pipe or device brought more than 99 bytes, more than any board file holds");
-#if !defined(_WIN32)
-  const char* before = std::getenv("TMPDIR");
-  const std::string kept = before != nullptr ? before : "";
-  std::FILE* pipe = testing::stream_with(bytes).release();
-  setenv("TMPDIR", "/no/such/folder", 1);
-  copy = copy_to_temporary(pipe, 100);
-  EXPECT_EQ(copy.reason,
-            "no copy of this pipe or device could be made in the temporary folder "
-            "`/no/such/folder': No such file or directory");
-  before != nullptr ? setenv("TMPDIR", kept.c_str(), 1) : unsetenv("TMPDIR");
-#endif
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "base/console.h"
 #include "frontend/console_text.h"
 #include "library/error_texts.h"
 #include "support/harness.h"
@@ -354,17 +353,6 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       EXPECT_EQ(box.read(name), bytes) << words << ": " << name;
       EXPECT_EQ(fs::last_write_time(box.path(name)), kOld) << words << ": " << name;
     }
-  }
-}
-
-// A banner's title stands in its rule up to 57 characters; a longer one leaves the plain rule.
-TEST(ProgramTest, ABannerHoldsATitleOfUpTo57Characters) {
-  for (const std::size_t length : {57, 58}) {
-    const testing::UniqueFile out = testing::stream_with("");
-    print_section_banner(out.get(), "%s", std::string(length, 't').c_str());
-    const std::string rule =
-        length == 57 ? "---[" + std::string(57, 't') + "]--" : std::string(64, '-');
-    EXPECT_EQ(testing::contents_of(out.get()), "\n" + rule + "\n\n");
   }
 }
 

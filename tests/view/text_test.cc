@@ -183,26 +183,5 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
   EXPECT_EQ(valid.exit_status + valid.out.size() + valid.err.size(), 0u) << valid.err;
 }
 
-// Bad usage is refused with exit status 2 and one line that says why.
-TEST(TextTest, EachBadCommandLineIsRefusedWithItsReason) {
-  testing::Sandbox sandbox;
-  sandbox.write("b.cfg", ";CFG-2.0\n\"a\" DBM\n");
-  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-      {{"b.cfg", "-o"}, 2, "kvrview: -o needs a file name"},
-      {{"--check", "-W", "no-label", "b.cfg"}, 0, ""},
-      {{"--check", "-Wno-labl", "b.cfg"}, 2, "no check is named `labl'; did you mean `label'?"},
-      {{"-Wlabel", "b.cfg"}, 2, "-W options choose the warnings of --check"},
-      {{"--format", "gif", "b.cfg"}, 2, "--format takes png, pdf or svg, not `gif'"},
-      {{"--json", "--cfg", "b.cfg"}, 2, "--cfg is a second mode"},
-      {{"--version"}, 0, ""},
-  };
-  for (const auto& [words, status, said] : cases) {
-    const testing::RunResult run = kvrview(words);
-    EXPECT_EQ(run.exit_status, status) << words.front() << " " << run.err;
-    EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
-  }
-  EXPECT_EQ(kvrview({"--version"}).out, "kvrview 3.3.12\n");
-}
-
 }  // namespace
 }  // namespace kvr
