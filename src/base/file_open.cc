@@ -181,31 +181,36 @@ bool is_regular(std::FILE* file, bool& directory) {
   return S_ISREG(status.st_mode);
 }
 
+// The opens below take what memory they need before a file is open, so that memory running out
+// never leaves one open.
 OpenedFile open_for_reading(const std::string& path, const char* mode) {
+  OpenedFile opened = failure(path, 0);
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), mode);
-  if (file == nullptr) return failure(path, errno);
+  opened.error = errno;
+  if (file == nullptr) return opened;
   bool directory = false;
   if (is_regular(file, directory)) {
-    OpenedFile opened;
     opened.stream = file;
-    opened.path = path;
+    opened.error = 0;
     return opened;
   }
   if (directory) {  // a folder opens for reading on POSIX systems, but it is no file
     std::fclose(file);
-    return failure(path, EISDIR);
+    opened.error = EISDIR;
+    return opened;
   }
   // A pipe or a device cannot go back to its start, as recognising a file's kind needs: what it
   // holds is read once into a copy, which is read in its place.
   OpenedFile copy = copy_to_temporary(file, kLargestCopy);
-  copy.path = path;
+  copy.path = std::move(opened.path);
   return copy;
 }
 
 // Learns whether the file exists by asking the system to create it only when it does not, so that
 // `created` is true exactly when this open made the file.
 OpenedFile open_for_writing(const std::string& path, const char* mode) {
+  OpenedFile opened = failure(path, 0);
   const bool append = mode[0] == 'a';
 #if defined(_WIN32)
   const int access = _O_WRONLY | (std::strchr(mode, 'b') != nullptr ? _O_BINARY : _O_TEXT) |
@@ -227,11 +232,9 @@ OpenedFile open_for_writing(const std::string& path, const char* mode) {
   std::FILE* file = fd >= 0 ? fdopen(fd, mode) : nullptr;
   if (fd >= 0 && file == nullptr) close(fd);
 #endif
-  if (file == nullptr) return failure(path, errno);
-  OpenedFile opened;
+  opened.error = file == nullptr ? errno : 0;
   opened.stream = file;
-  opened.path = path;
-  opened.created = created;
+  opened.created = file != nullptr && created;
   return opened;
 }
 
@@ -267,8 +270,8 @@ OpenedFile open_file(const std::string& name, const char* mode) {
 
 OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit) {
   const std::string folder = temporary_folder();
-  std::FILE* copy = unnamed_temporary(folder);
   const std::string where = " in the temporary folder `" + folder + "'";
+  std::FILE* copy = unnamed_temporary(folder);
   if (copy == nullptr) {
     const int error = errno;
     std::fclose(stream);
@@ -276,31 +279,37 @@ OpenedFile copy_to_temporary(std::FILE* stream, std::uint64_t limit) {
         "", error,
         "no copy of this pipe or device could be made" + where + ": " + system_words(error));
   }
-  std::string reason;
+  // While a file is open nothing takes memory: the reason is put in words once both are closed.
+  enum class Fault { kNone, kTooLarge, kUnread, kUnwritten } fault = Fault::kNone;
   int error = 0;
   char block[1 << 16];
   std::uint64_t total = 0;
-  for (std::size_t got; reason.empty() && (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
+  for (std::size_t got;
+       fault == Fault::kNone && (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
     total += got;
     if (total > limit) {
-      reason = "this pipe or device brought more than " + size_words(limit) +
-               ", more than any board file holds";
+      fault = Fault::kTooLarge;
     } else if (errno = 0; std::fwrite(block, 1, got, copy) != got) {
       error = errno;
-      reason = "the copy of this pipe or device could not be written" + where;
+      fault = Fault::kUnwritten;
     }
   }
-  if (reason.empty() && std::ferror(stream)) {
+  if (fault == Fault::kNone && std::ferror(stream)) {
     error = errno;
-    reason = "this pipe or device could not be read";
+    fault = Fault::kUnread;
   }
-  if (reason.empty() && (errno = 0, std::fflush(copy) != 0)) {
+  if (fault == Fault::kNone && (errno = 0, std::fflush(copy) != 0)) {
     error = errno;
-    reason = "the copy of this pipe or device could not be written" + where;
+    fault = Fault::kUnwritten;
   }
   std::fclose(stream);
-  if (!reason.empty()) {
+  if (fault != Fault::kNone) {
     std::fclose(copy);  // which removes it
+    std::string reason =
+        fault == Fault::kTooLarge ? "this pipe or device brought more than " + size_words(limit) +
+                                        ", more than any board file holds"
+        : fault == Fault::kUnread ? std::string("this pipe or device could not be read")
+                                  : "the copy of this pipe or device could not be written" + where;
     if (error != 0) reason += ": " + system_words(error);
     return failure("", error, reason);
   }

@@ -16,8 +16,13 @@ bool read_whole(const std::string& name, std::string& text) {
   if (file == nullptr) return false;
   text.clear();
   char block[1 << 16];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
-    text.append(block, got);
+  try {
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+      text.append(block, got);
+  } catch (...) {  // memory ran out: the file is closed all the same
+    close_file(file);
+    throw;
+  }
   const bool read = std::ferror(file) == 0;
   close_file(file);
   return read;

@@ -73,6 +73,11 @@ void close_input(InputFile& input) {
   input.stream = nullptr;
 }
 
+// A run that memory stops midway still closes its file: a process runs many of them in turn.
+InputFile::~InputFile() {
+  close_input(*this);
+}
+
 std::string contents(std::FILE* stream) {
   std::rewind(stream);
   std::string bytes;

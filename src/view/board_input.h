@@ -47,9 +47,14 @@ struct LoadedBoard {
 
 // An input file, open and recognised.
 struct InputFile {
-  std::FILE* stream = nullptr;
-  std::uint16_t kind = 0;  // kKindConfigFile or kKindDatabaseFile
+  std::FILE* stream = nullptr;  // closed by close_input, or at the latest when the record goes
+  std::uint16_t kind = 0;       // kKindConfigFile or kKindDatabaseFile
   std::uint8_t version = 0;
+
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
 };
 
 // A board configuration file as the parser read it.

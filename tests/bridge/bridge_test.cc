@@ -304,6 +304,7 @@ TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
       {"--group", board},        {"--cfg", "b.dat"},
       {"--check", board},        {"--openocd", "--select", "link:2", board},
       {"--svf", "dsp_a", board}, import};
+  const std::size_t files = testing::open_files();
   for (const std::vector<std::string>& words : runs) {
     for (std::size_t allowed = 0;; ++allowed) {
       const testing::RunResult run = kvrview(words, allowed);
@@ -315,6 +316,7 @@ TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
       EXPECT_EQ(run.err, memory) << words[0] << " " << allowed;
     }
   }
+  EXPECT_EQ(testing::open_files(), files);
 }
 
 // --openocd, then --import of the script, gives back the names and IR lengths of the chain, for the

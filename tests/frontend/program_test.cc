@@ -450,6 +450,7 @@ TEST(ProgramTest, EveryRefusedAllocationIsReported) {
   }
   box.write("board.cfg", board);
   box.write("v1.cfg", "\"a\" DBM \"b\" BYPASS08 \"l\" SPL {\"c\" DBM } {} {} {}\n");
+  const std::size_t files = testing::open_files();
   for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
            {"-g2", "board.cfg", "o.dat"}, {"-v", "-e", "-f", "board"}}) {
     for (std::size_t allowed = 0;; ++allowed) {
@@ -466,6 +467,7 @@ TEST(ProgramTest, EveryRefusedAllocationIsReported) {
           << run.out;
     }
   }
+  EXPECT_EQ(testing::open_files(), files);
 }
 
 }  // namespace

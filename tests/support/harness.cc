@@ -46,6 +46,16 @@ std::string words(std::initializer_list<std::uint32_t> values) {
   return bytes;
 }
 
+std::size_t open_files() {
+  std::error_code error;
+  std::size_t count = 0;
+  for (fs::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
+       it.increment(error)) {
+    ++count;
+  }
+  return count;
+}
+
 Sandbox::Sandbox() : previous_(fs::current_path().string()) {
   std::random_device seed;
   do {
