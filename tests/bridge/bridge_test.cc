@@ -4,11 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
-#include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "support/expected_chain.h"
 #include "support/view_run.h"
 #include "view/diagnostics.h"
 
@@ -317,45 +314,6 @@ TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
     }
   }
   EXPECT_EQ(testing::open_files(), files);
-}
-
-// --openocd, then --import of the script, gives back the names and IR lengths of the chain, for the
-// examples and random boards of both versions, with and without linkers and selections.
-TEST(BridgeTest, ABoardComesBackFromItsOpenocdScriptWithItsNamesAndIrLengths) {
-  testing::Sandbox sandbox;
-  if (!testing::reads_tcl()) {
-    GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
-  }
-  sandbox.write("example.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board.cfg"));
-  sandbox.write("example_v1.cfg", sandbox.read(KVR_SOURCE_DIR "/examples/board_v1.cfg"));
-  for (unsigned seed = 0; seed < 64; ++seed) {
-    const std::string board = seed < 2 ? (seed == 0 ? "example.cfg" : "example_v1.cfg") : "b.cfg";
-    if (seed >= 2) {
-      sandbox.write(board,
-                    testing::generate_board(seed, static_cast<std::uint8_t>(1 + seed % 2)).text);
-    }
-    const nlohmann::json json = nlohmann::json::parse(kvrview({"--json", board}).out);
-    const std::map<std::string, int> selected = testing::some_selections(json, seed);
-    std::vector<std::string> words = {"--openocd", "-o", "b.tcl", board};
-    const std::vector<std::string> selections = testing::select_words(selected);
-    words.insert(words.end(), selections.begin(), selections.end());
-    ASSERT_EQ(kvrview(words).exit_status, 0);
-    const testing::RunResult back = kvrview({"--import", "-o", "back.cfg", "b.tcl"});
-    std::vector<std::pair<std::string, std::uint32_t>> expected, imported;
-    for (const testing::ExpectedTap& tap : testing::expected_chain(json, selected)) {
-      if (tap.in_chain) expected.emplace_back(tap.name, tap.ir_length);
-    }
-    if (expected.empty()) {  // a chain of no TAP is no script to import
-      EXPECT_NE(back.err.find("the script declares no TAP"), std::string::npos) << back.err;
-      continue;
-    }
-    ASSERT_EQ(back.exit_status, 0) << back.err << sandbox.read("b.tcl");
-    const nlohmann::json back_json = nlohmann::json::parse(kvrview({"--json", "back.cfg"}).out);
-    for (const nlohmann::json& device : back_json["devices"]) {
-      imported.emplace_back(device["name"], device["mainIR"]);
-    }
-    EXPECT_EQ(imported, expected) << sandbox.read(board) << sandbox.read("b.tcl");
-  }
 }
 
 }  // namespace

@@ -6,10 +6,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 
-#include "support/expected_chain.h"
 #include "support/harness.h"
 
 namespace kvr {
@@ -91,6 +91,49 @@ std::vector<std::string> scan_chain_rows(const std::string& output) {
   return rows;
 }
 
+// The scan chain that a board's JSON (kvrview --json) describes, worked out from its device records
+// alone, from TDI to TDO: every main-path device in record order, each linker followed by its
+// sub-paths 0 to 3; with a sub-path selected (`selected` maps a linker's name to it), that one
+// alone, in the chain; with none, all of them, out of the chain.
+struct ExpectedTap {
+  std::string name;
+  std::uint32_t ir_length = 0;
+  bool in_chain = true;
+};
+
+std::vector<ExpectedTap> expected_chain(const nlohmann::json& board,
+                                        const std::map<std::string, int>& selected) {
+  std::map<std::uint32_t, const nlohmann::json*> by_id;
+  for (const nlohmann::json& device : board["devices"]) by_id[device["dev_id"]] = &device;
+  std::map<std::uint32_t, const nlohmann::json*> linkers;
+  for (const nlohmann::json& linker : board["linkers"]) linkers[linker["dev_id"]] = &linker;
+  std::vector<ExpectedTap> chain;
+  for (const nlohmann::json& device : board["devices"]) {
+    if (device["parent"] != 0) continue;
+    chain.push_back({device["name"], device["mainIR"], true});
+    const auto linker = linkers.find(device["dev_id"]);
+    if (linker == linkers.end()) continue;
+    const auto choice = selected.find(device["name"]);
+    for (int k = 0; k < 4; ++k) {
+      if (choice != selected.end() && choice->second != k) continue;
+      for (const std::uint32_t id : (*linker->second)["sub_paths"][k]) {
+        chain.push_back({(*by_id[id])["name"], (*by_id[id])["mainIR"], choice != selected.end()});
+      }
+    }
+  }
+  return chain;
+}
+
+// A sub-path for some of the board's linkers, picked by `seed`.
+std::map<std::string, int> some_selections(const nlohmann::json& board, unsigned seed) {
+  std::map<std::string, int> selected;
+  for (const nlohmann::json& linker : board["linkers"]) {
+    seed = seed * 1103515245u + 12345u;
+    if ((seed >> 16) % 5 != 4) selected[linker["name"]] = static_cast<int>((seed >> 16) % 5);
+  }
+  return selected;
+}
+
 // The boards the checks run on: both examples, then random boards of both versions.
 struct Board {
   std::string file;
@@ -114,8 +157,8 @@ std::vector<Board> boards(const testing::Sandbox& sandbox, std::size_t count) {
     }
     b.json =
         nlohmann::json::parse(run(KVR_VIEW_PATH " --json " + shell_word(b.file) + " 2>/dev/null"));
-    if (seed >= 2) b.selected = testing::some_selections(b.json, seed);
-    const std::vector<testing::ExpectedTap> chain = testing::expected_chain(b.json, b.selected);
+    if (seed >= 2) b.selected = some_selections(b.json, seed);
+    const std::vector<ExpectedTap> chain = expected_chain(b.json, b.selected);
     if (std::any_of(chain.begin(), chain.end(), [](const auto& tap) { return tap.in_chain; })) {
       boards.push_back(std::move(b));
     }
@@ -125,13 +168,14 @@ std::vector<Board> boards(const testing::Sandbox& sandbox, std::size_t count) {
 
 std::string selections(const Board& board) {
   std::string words;
-  for (const std::string& word : testing::select_words(board.selected)) words += " " + word;
+  for (const auto& [linker, k] : board.selected)
+    words += " --select " + linker + ":" + std::to_string(k);
   return words;
 }
 
 // OpenOCD's init shifts through the whole chain and checks each IR's capture and the chain's
 // length; scan_chain then lists exactly the board's devices, in order, with their IR lengths,
-// those of an unselected sub-path disabled.
+// those of an unselected sub-path disabled. The script, imported, gives the chain back.
 TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
   testing::Sandbox sandbox;
   unsigned linkers = 0, selected = 0;
@@ -145,14 +189,26 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
         openocd(server.port(), "chain.tcl", {"init", "scan_chain", "shutdown"}, &status);
     server.stop();
     std::vector<std::string> expected;
-    for (const testing::ExpectedTap& tap : testing::expected_chain(board.json, board.selected)) {
-      expected.push_back("board." + tap.name + " " + std::to_string(tap.ir_length) +
-                         (tap.in_chain ? "" : " out"));
+    std::string in_chain, imported;
+    for (const ExpectedTap& tap : expected_chain(board.json, board.selected)) {
+      const std::string tap_text = tap.name + " " + std::to_string(tap.ir_length);
+      expected.push_back("board." + tap_text + (tap.in_chain ? "" : " out"));
+      if (tap.in_chain) in_chain += tap_text + "\n";
     }
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(output.find("Error"), std::string::npos) << board.file << "\n" << output;
     EXPECT_EQ(scan_chain_rows(output), expected) << board.file << "\n" << output;
     EXPECT_EQ(server.status(), 0);
+    // The script imported back gives the devices of the chain, with their names and IR lengths.
+    const std::string back =
+        run(KVR_VIEW_PATH " --import -o back.cfg chain.tcl && " KVR_VIEW_PATH " --json back.cfg");
+    if (back.find("without Jim Tcl") != std::string::npos) continue;
+    ASSERT_TRUE(back.starts_with("{")) << back;
+    const nlohmann::json back_json = nlohmann::json::parse(back);
+    for (const nlohmann::json& device : back_json["devices"]) {
+      imported += device["name"].get<std::string>() + " " + device["mainIR"].dump() + "\n";
+    }
+    EXPECT_EQ(imported, in_chain) << board.file;
   }
   EXPECT_GT(linkers, 10u);
   EXPECT_GT(selected, 5u);
@@ -177,8 +233,8 @@ std::string hex_bits(std::uint32_t bits, std::uint32_t value_bits, std::uint64_t
 TEST(OpenocdClient, SvfPaddingLoadsAnInstructionIntoOneDeviceAndBypassIntoTheOthers) {
   testing::Sandbox sandbox;
   for (const Board& board : boards(sandbox, 16)) {
-    std::vector<testing::ExpectedTap> chain;
-    for (const testing::ExpectedTap& tap : testing::expected_chain(board.json, board.selected)) {
+    std::vector<ExpectedTap> chain;
+    for (const ExpectedTap& tap : expected_chain(board.json, board.selected)) {
       if (tap.in_chain) chain.push_back(tap);
     }
     std::string svf;
