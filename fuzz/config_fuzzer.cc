@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const testing::Parsed parsed = testing::parse_text(text, (data[0] & 1) ? 1 : 2, data[0] & 2);
   KVR_REQUIRE(kParserStatuses.count(parsed.status) == 1);
   // kvrview --check of the same text: the parser's status, and its error among the diagnostics.
-  const testing::UniqueFile stream = testing::stream_with(text);
-  InputFile input{stream.get(), 0, static_cast<std::uint8_t>((data[0] & 1) ? 1 : 2)};
+  InputFile input;  // which closes the stream
+  input.stream = testing::stream_with(text).release();
+  input.version = (data[0] & 1) ? 1 : 2;
   ConfigReading reading;
   LoadedBoard loaded;
   const bool read = read_config("b.cfg", input, reading, loaded);
