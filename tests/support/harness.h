@@ -39,8 +39,8 @@ using Main = std::function<int(int, const char* const*, std::FILE*, std::FILE*)>
 RunResult run_main(const Main& main, const std::vector<std::string>& words,
                    std::size_t allowed = ~std::size_t{0});
 
-// How many files this process holds open (0 where the system does not say, as on Windows): a run that memory
-// stops must still close what it opened, since a process runs many in turn.
+// How many files this process holds open (0 where the system does not say, as on Windows): a run
+// that memory stops must still close what it opened, since a process runs many in turn.
 std::size_t open_files();
 
 class Sandbox {
