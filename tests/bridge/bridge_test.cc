@@ -98,6 +98,11 @@ TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
         << shown;
     EXPECT_EQ(c.status == 0 ? run.err : run.out, "");
   }
+  // The header names the file in printable characters, '~' included: a line end would end the
+  // comment.
+  sandbox.write("b~\x7f.cfg", sandbox.read(board));
+  EXPECT_NE(kvrview({"--openocd", "b~\x7f.cfg"}).out.find("# The scan chain of `b~?.cfg'"),
+            std::string::npos);
 }
 
 // The lines of the devices an import gives, and its comments of devices left out.
@@ -138,6 +143,7 @@ const char kChipScript[] =
     "$_CHIPNAME.cpu configure -event reset-init { mww 0x40000000 1 }\n"
     "adapter speed 1000; reset_config trst_and_srst; transport select swd\n"
     "if {[transport select] ne \"jtag\"} { error \"no JTAG\" }\n"
+    "if {![jtag tapisenabled $_CHIPNAME.dsp] || [jtag tapisenabled $_CHIPNAME.cpu]} { error x }\n"
     "for {set i 0} {$i < 2} {incr i} {\n"
     "  if {[using_jtag] && [llength [jtag names]] == 3 + $i} {\n"
     "    jtag newtap $_CHIPNAME extra$i -irlen 0x1F\n"
@@ -248,6 +254,8 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
       {"a.bsd", "entity 9x is", "1:8", "an entity name expected, not `9x'"},
       {"a.bsd", "ENTITY x\n  port", "2:3", "`is' expected after the entity's name, not `port'"},
       {"a.bsd", bsdl("x", ""), "2:8", "the entity `x' has no `attribute INSTRUCTION_LENGTH of x"},
+      {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH x : entity is 4;"), "4:32",
+       "`of' expected after INSTRUCTION_LENGTH, not `x'"},
       {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of y : entity is 4;"), "4:35",
        "INSTRUCTION_LENGTH of `y', where the file's entity is `x'"},
       {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is four;"), "4:49",

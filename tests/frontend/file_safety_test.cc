@@ -125,6 +125,9 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
        "s.cfg: error: not recognised as a board configuration file or a board database: it holds "
        "7 bytes, and a board file is recognised by its first 8 (a version 2 file begins with the "
        "label `;CFG-2.0' or `;DAT-2.0')"},
+      {true, {"m.dat"}, {{"m.dat", ";DAT-2.0" + testing::words({0x01000008, 0, 12, 0, 0})}}, 1,
+       "m.dat: error: not recognised as a board configuration file or a board database: Database "
+       "label without version 2 [-240]"},
       {true, {"-o", "no/x.dot", "in.cfg"}, {{"in.cfg", kBoard}}, 1,
        "kvrview: cannot write `no/x.dot': No such file or directory"},
   };
