@@ -126,13 +126,14 @@ TEST(DatabaseTest, FailedWritesAndSeeksStopTheWriter) {
 
 TEST(DatabaseTest, TheAnalyserDumpsEveryField) {
   std::string v2 = write_bytes(parsed(";CFG-2.0\n[Ab] 'Q'\n\"Dev\" DBM \"e\" DBM"), 2);
-  v2.replace(44, 8, words({3, 4}));  // the class record's addr and who, which the writer leaves 0
+  v2.replace(44, 8,
+             words({3, 0xFE000004}));  // the class record's addr and who, left 0 by the writer
   EXPECT_EQ(analyse_bytes(v2, 2).dump,
             "The file format is version 2.\nThe label is 8 bytes.\n"
             "The first header and variable section is 16 bytes.\nThe number of variables is 1.\n\n"
             "  Variable 0\n    name  = [ab]\n    value = 'q'\n\nThe padding is 1 bytes.\n"
             "The second header and control section is 92 bytes.\nThe number of classes is 1.\n\n"
-            "  Class 0\n    rev  = 0x0\n    size = 0x0\n    addr = 0x3\n    who  = 0x4\n\n"
+            "  Class 0\n    rev  = 0x0\n    size = 0x0\n    addr = 0x3\n    who  = 0xfe000004\n\n"
             "The number of devices is 2.\n\n  Device 0\n    dev_id    = 0x1\n"
             "    cls_id    = 0x0\n    prior     = 0x0\n    parent    = 0x0\n    subpath   = 0x0\n"
             "    connect   = 0x0\n    sub_id[0] = 0x0\n    sub_id[1] = 0x0\n    sub_id[2] = 0x0\n"

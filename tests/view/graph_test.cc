@@ -61,6 +61,8 @@ TEST(GraphTest, TheExamplesDrawTheirScanPathsFromTdiToTdo) {
   testing::Sandbox sandbox;  // the title names the file in printable characters, '~' included
   sandbox.write("b~\x7f.cfg", sandbox.read(kExamples + "board_v1.cfg"));
   EXPECT_NE(kvrview({"b~\x7f.cfg"}).out.find("label=\"b~?.cfg: version 1"), std::string::npos);
+  EXPECT_NE(kvrview({kExamples + "board.cfg"}).out.find("\n  node [shape=box, style=rounded"),
+            std::string::npos);
   EXPECT_NE(kvrview({"--group", kExamples + "board.cfg"})
                 .out.find("arm_a .. arm_b\\n2 x QVARM901 .. QVARM902\\nIR 4 each"),
             std::string::npos);

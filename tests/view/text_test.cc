@@ -71,6 +71,13 @@ TEST(TextTest, EveryRandomBoardComesBackAsTextAndAsTheJsonOfItsDevices) {
       EXPECT_TRUE(json.out.starts_with("{\n  \"file\": \"" + std::string(file) + "\",\n"));
     }
   }
+  // The longest IR lengths that class-ID digits give come back as those digits.
+  std::string text, refusal;
+  ASSERT_TRUE(config_text_of(database_of(";CFG-2.0\n\"a\" GENERIC400 \"b\" BYPASS400", 2), 2,
+                             "b.dat", text, refusal))
+      << refusal;
+  EXPECT_NE(text.find("\"a\"        GENERIC400\n\"b\"        BYPASS400\n"), std::string::npos)
+      << text;
 }
 
 std::string with(std::string bytes, std::size_t offset, const std::string& patch) {
@@ -87,6 +94,9 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
   const std::size_t name = b.high_level_offset + 4, dsp_a = b.device_offsets[1];
   const std::size_t fpga_v1 = 12 + 16 * 82 + 60, fpga_class_v1 = fpga_v1 + std::size_t{60} * 5 + 12;
   const std::string fpga("fpga\0", 5), v1_ir = with(v1, fpga_v1 + 40, words({0x100}));
+  std::string odd_size = v2;  // the first block of 16 class records, of a size no family has
+  for (std::size_t k = 1; k <= 16; ++k)
+    odd_size = with(odd_size, b.class_offset + 16 * k + 4, words({0x1234}));
   const std::string like = database_of(";CFG-2.0\n\"a\" DBM \"b\" DBM", 2);  // one group of two
   const std::string apart = with(like.substr(0, 104), 16, words({156})) +    // two groups
                             words({1, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 8, 8, 1, 0, 0, 1}) +
@@ -104,6 +114,7 @@ TEST(TextTest, ADatabaseThatNoTextGivesIsRefusedWithWhatCannotBeExpressed) {
       {with(v2, dsp_a + 4, words({50})), 2, "device 3 `link' uses class record 17, where a board"},
       {with(v2, b.device_offsets[2] + 4, words({b.devices[1].cls_id})), 2, "shares class record"},
       {with(v2, b.class_offset + 36, words({0x12})), 2, "class record 2 (offset 0xD0) is no"},
+      {odd_size, 2, "record 1 (offset 0xC0) begins a block of 16 records of size 0x1234, which no"},
       {with(v2, b.high_level_offset + 12, words({0x12345})), 2, "`dsp_a': no family whose block"},
       {with(v2, b.device_offsets[5] + 12, words({1})), 2, "its parent 1 and sub-path 2 place it"},
       {with(v2, 162, "\x01"), 2, "offset 0xA2 (the variables and their padding): the byte is 0x1"},
