@@ -272,6 +272,7 @@ TEST(ProgramTest, EachCommandLineGivesItsOutputStatusAndFiles) {
       {{"-o", "log", "-elog", "-f", "extra"}, 1, clashes("log.txt"), "", "log.txt", "old\n"},
       // The parse command.
       {{"-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},
+      {{"-p1", "-p2", "good.cfg"}, 0, parse("good.cfg") + kParsed},  // the last version stands
       {{"-vp2", "GOOD.CFG"}, 0, "\n" + kSystem + parse("good.cfg", false) + kGoodEcho + kParsed},
       {{"-p2", "upper.cfg"}, 0, parse("upper.cfg") + kParsed},
       {{"-p2", "lower.cfg"}, 0, parse("lower.cfg") + kParsed},
