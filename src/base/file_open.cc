@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <system_error>
 #include <vector>
@@ -49,20 +50,15 @@ std::string join(const std::string& base, const std::string& component) {
 // listing is the system's own: the library's directory iterator ends the process when memory runs
 // out inside it, where this lets std::bad_alloc reach the caller.
 std::string find_entry_nocase(const std::string& directory, const std::string& component) {
-  DIR* const listing = ::opendir(directory.empty() ? "." : directory.c_str());
-  if (listing == nullptr) return {};
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(
+      ::opendir(directory.empty() ? "." : directory.c_str()), ::closedir);
+  if (!listing) return {};
+  const std::string wanted = lower_cased(component);
   std::string best;
-  try {
-    const std::string wanted = lower_cased(component);
-    while (const dirent* entry = ::readdir(listing)) {
-      const std::string name = entry->d_name;
-      if (lower_cased(name) == wanted && (best.empty() || best > name)) best = name;
-    }
-  } catch (...) {
-    ::closedir(listing);
-    throw;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string name = entry->d_name;
+    if (lower_cased(name) == wanted && (best.empty() || best > name)) best = name;
   }
-  ::closedir(listing);
   return best;
 }
 #endif

@@ -1,6 +1,7 @@
 #include "bridge/chain_import.h"
 
 #include <filesystem>
+#include <memory>
 
 #include "base/file_open.h"
 #include "bridge/board_from_taps.h"
@@ -12,20 +13,16 @@ namespace kvr {
 namespace {
 
 bool read_whole(const std::string& name, std::string& text) {
-  std::FILE* file = open_file(name, "rb").stream;
-  if (file == nullptr) return false;
+  // Closed also when memory runs out while the text grows.
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(open_file(name, "rb").stream,
+                                                             close_file);
+  if (!file) return false;
   text.clear();
   char block[1 << 16];
-  try {
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
-      text.append(block, got);
-  } catch (...) {  // memory ran out: the file is closed all the same
-    close_file(file);
-    throw;
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) {
+    text.append(block, got);
   }
-  const bool read = std::ferror(file) == 0;
-  close_file(file);
-  return read;
+  return std::ferror(file.get()) == 0;
 }
 
 bool is_file(const std::string& name) {
