@@ -2,9 +2,10 @@
 # files of its own folder and of the folders listed for it below; src/main.cc counts as the folder
 # "main". The order, from the top: main -> frontend -> commands -> library -> config -> database
 # -> base, with scanlib (the library's interface) below frontend, commands and library, and view
-# (the companion program) a top of its own that kvrbuild never includes, which may use the
-# built-in library for its error texts. Below view stand bridge (the formats of the open JTAG
-# tools, above database) and jtag (the simulated scan path, which needs base alone).
+# (the companion program) a top of its own that kvrbuild never includes. Below view stand lint (the
+# checks of a board.cfg as records, which may use the built-in library for its error texts), bridge
+# (the formats of the open JTAG tools, above database) and jtag (the simulated scan path, which
+# needs base alone).
 # Input: SOURCE_DIR, the src folder.
 cmake_minimum_required(VERSION 3.25)
 
@@ -12,7 +13,8 @@ set(allowed_main frontend library scanlib base)
 set(allowed_frontend commands scanlib base)
 set(allowed_commands config database scanlib base)
 set(allowed_library config database scanlib base)
-set(allowed_view bridge jtag library config database scanlib base)
+set(allowed_view lint bridge jtag library config database scanlib base)
+set(allowed_lint library config database scanlib base)
 set(allowed_bridge config database base)
 set(allowed_jtag base)
 set(allowed_config database base)

@@ -7,7 +7,7 @@
 
 #include "database/file_kind.h"
 #include "support/harness.h"
-#include "view/board_checks.h"
+#include "lint/board_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kvr;

@@ -9,9 +9,9 @@
 #include "config/config_variables.h"
 #include "database/byte_sink.h"
 #include "database/database_writer.h"
-#include "view/class_ids.h"
+#include "lint/class_ids.h"
 #include "view/database_compare.h"
-#include "view/diagnostics.h"
+#include "lint/diagnostics.h"
 #include "view/family_choice.h"
 
 namespace kvr {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "view/class_ids.h"
+#include "lint/class_ids.h"
 
 namespace kvr {
 namespace {

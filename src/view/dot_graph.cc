@@ -1,7 +1,7 @@
 #include "view/dot_graph.h"
 
 #include "database/scan_paths.h"
-#include "view/class_ids.h"
+#include "lint/class_ids.h"
 
 namespace kvr {
 namespace {

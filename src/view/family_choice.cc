@@ -5,7 +5,7 @@
 
 #include "config/class_table.h"
 #include "config/device_classes.h"
-#include "view/class_ids.h"
+#include "lint/class_ids.h"
 
 namespace kvr {
 namespace {

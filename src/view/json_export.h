@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "view/board_input.h"
+#include "lint/board_input.h"
 
 namespace kvr {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/ascii.h"
-#include "view/suggestions.h"
+#include "lint/suggestions.h"
 
 namespace kvr {
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bridge/board_chain.h"
-#include "view/board_checks.h"
+#include "lint/board_checks.h"
 
 namespace kvr {
 

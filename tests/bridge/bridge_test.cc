@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "support/view_run.h"
-#include "view/diagnostics.h"
+#include "lint/diagnostics.h"
 
 namespace kvr {
 namespace {

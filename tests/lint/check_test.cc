@@ -10,7 +10,7 @@
 #include "frontend/console_text.h"
 #include "library/error_texts.h"
 #include "support/view_run.h"
-#include "view/documented_variables.h"
+#include "lint/documented_variables.h"
 
 namespace kvr {
 namespace {

@@ -1,4 +1,4 @@
-#include "view/suggestions.h"
+#include "lint/suggestions.h"
 
 #include <algorithm>
 #include <vector>

@@ -2,8 +2,8 @@
 // version, told apart as kvrbuild tells them apart. A configuration file is parsed exactly as
 // kvrbuild parses it, so a file it refuses is refused here with the same status at the same line;
 // kvrview also keeps what the parser saw of each statement, as it was written.
-#ifndef KVR_VIEW_BOARD_INPUT_H_
-#define KVR_VIEW_BOARD_INPUT_H_
+#ifndef KVR_LINT_BOARD_INPUT_H_
+#define KVR_LINT_BOARD_INPUT_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -84,4 +84,4 @@ bool load_board(const std::string& name, InputFile& input, LoadedBoard& loaded,
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_BOARD_INPUT_H_
+#endif  // KVR_LINT_BOARD_INPUT_H_

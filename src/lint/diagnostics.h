@@ -2,8 +2,8 @@
 // the fault stands, what it is, the line itself with a caret under the column, then notes (where
 // something related stands) and help (what to write instead), and for an error the explanation
 // kvrbuild gives for its status.
-#ifndef KVR_VIEW_DIAGNOSTICS_H_
-#define KVR_VIEW_DIAGNOSTICS_H_
+#ifndef KVR_LINT_DIAGNOSTICS_H_
+#define KVR_LINT_DIAGNOSTICS_H_
 
 #include <cstdint>
 #include <cstdio>
@@ -69,4 +69,4 @@ void print_memory_diagnostic(const char* program, std::FILE* err);
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_DIAGNOSTICS_H_
+#endif  // KVR_LINT_DIAGNOSTICS_H_

@@ -1,12 +1,12 @@
-#include "view/board_input.h"
+#include "lint/board_input.h"
 
 #include "base/file_open.h"
 #include "config/board_config_parser.h"
 #include "database/device_walk.h"
 #include "database/file_kind.h"
 #include "database/format.h"
-#include "view/board_checks.h"
-#include "view/diagnostics.h"
+#include "lint/board_checks.h"
+#include "lint/diagnostics.h"
 
 namespace kvr {
 namespace {

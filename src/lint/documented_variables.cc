@@ -1,4 +1,4 @@
-#include "view/documented_variables.h"
+#include "lint/documented_variables.h"
 
 #include "base/ascii.h"
 

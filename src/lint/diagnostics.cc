@@ -1,4 +1,4 @@
-#include "view/diagnostics.h"
+#include "lint/diagnostics.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "view/board_checks.h"
+#include "lint/board_checks.h"
 
 #include <algorithm>
 #include <optional>
@@ -10,10 +10,10 @@
 #include "config/hex_number.h"
 #include "config/line_reader.h"
 #include "database/format.h"
-#include "view/class_ids.h"
-#include "view/documented_variables.h"
+#include "lint/class_ids.h"
+#include "lint/documented_variables.h"
 #include "database/scan_paths.h"
-#include "view/suggestions.h"
+#include "lint/suggestions.h"
 
 namespace kvr {
 namespace {

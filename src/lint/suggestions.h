@@ -2,8 +2,8 @@
 // the number of single-character edits (insert, delete, replace, swap two neighbours) between the
 // two, letter case ignored; a name more than two edits away, or further than a third of its
 // length, is not close.
-#ifndef KVR_VIEW_SUGGESTIONS_H_
-#define KVR_VIEW_SUGGESTIONS_H_
+#ifndef KVR_LINT_SUGGESTIONS_H_
+#define KVR_LINT_SUGGESTIONS_H_
 
 #include <cstdint>
 #include <optional>
@@ -28,4 +28,4 @@ std::optional<std::string> class_id_suggestion(std::string_view token, std::uint
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_SUGGESTIONS_H_
+#endif  // KVR_LINT_SUGGESTIONS_H_

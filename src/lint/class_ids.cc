@@ -1,4 +1,4 @@
-#include "view/class_ids.h"
+#include "lint/class_ids.h"
 
 #include <cstdio>
 

@@ -8,8 +8,8 @@
 // numbers 2^32 - u for every u below 16^(w-1); no other text of w characters reaches anything
 // else, since blanks and prefixes only take room that leading zeros can take. So a high-level
 // class that lies below its family's base (QV740K42-1 gives 0xB3FF) still has a class ID.
-#ifndef KVR_VIEW_CLASS_IDS_H_
-#define KVR_VIEW_CLASS_IDS_H_
+#ifndef KVR_LINT_CLASS_IDS_H_
+#define KVR_LINT_CLASS_IDS_H_
 
 #include <cstdint>
 #include <optional>
@@ -34,4 +34,4 @@ std::string hex_text(std::uint32_t value);
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_CLASS_IDS_H_
+#endif  // KVR_LINT_CLASS_IDS_H_

@@ -2,8 +2,8 @@
 // adds, and the named warnings: checks of what a board.cfg says beyond its syntax, one row each in
 // one table, each turned on or off by name as compilers do (-Wname, -Wno-name) and made an error
 // with -Werror or -Werror=name.
-#ifndef KVR_VIEW_BOARD_CHECKS_H_
-#define KVR_VIEW_BOARD_CHECKS_H_
+#ifndef KVR_LINT_BOARD_CHECKS_H_
+#define KVR_LINT_BOARD_CHECKS_H_
 
 #include <map>
 #include <set>
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "view/board_input.h"
-#include "view/diagnostics.h"
+#include "lint/board_input.h"
+#include "lint/diagnostics.h"
 
 namespace kvr {
 
@@ -56,4 +56,4 @@ CheckReport check_report(const std::string& file, const ConfigReading& reading,
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_BOARD_CHECKS_H_
+#endif  // KVR_LINT_BOARD_CHECKS_H_

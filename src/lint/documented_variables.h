@@ -1,7 +1,7 @@
 // The configure variables that kvrbuild's information text (`kvrbuild -vi') documents, each with
 // the kind of value it takes, for kvrview's checks of what a board.cfg says beyond its syntax.
-#ifndef KVR_VIEW_DOCUMENTED_VARIABLES_H_
-#define KVR_VIEW_DOCUMENTED_VARIABLES_H_
+#ifndef KVR_LINT_DOCUMENTED_VARIABLES_H_
+#define KVR_LINT_DOCUMENTED_VARIABLES_H_
 
 #include <span>
 #include <string_view>
@@ -30,4 +30,4 @@ std::string_view kinds_text(unsigned kinds);
 
 }  // namespace kvr
 
-#endif  // KVR_VIEW_DOCUMENTED_VARIABLES_H_
+#endif  // KVR_LINT_DOCUMENTED_VARIABLES_H_
