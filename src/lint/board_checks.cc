@@ -10,9 +10,9 @@
 #include "config/hex_number.h"
 #include "config/line_reader.h"
 #include "database/format.h"
+#include "database/scan_paths.h"
 #include "lint/class_ids.h"
 #include "lint/documented_variables.h"
-#include "database/scan_paths.h"
 #include "lint/suggestions.h"
 
 namespace kvr {

@@ -10,8 +10,8 @@
 #include "database/byte_sink.h"
 #include "database/database_writer.h"
 #include "lint/class_ids.h"
-#include "view/database_compare.h"
 #include "lint/diagnostics.h"
+#include "view/database_compare.h"
 #include "view/family_choice.h"
 
 namespace kvr {

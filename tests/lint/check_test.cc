@@ -9,8 +9,8 @@
 
 #include "frontend/console_text.h"
 #include "library/error_texts.h"
-#include "support/view_run.h"
 #include "lint/documented_variables.h"
+#include "support/view_run.h"
 
 namespace kvr {
 namespace {
