@@ -3,10 +3,19 @@
 // it is told of is the one nearest TDO). A sub-path device out of the chain is declared -disable,
 // at its place, after a comment that names its linker and sub-path; a selected sub-path's
 // devices are declared enabled, after a comment that says which sub-paths are left out.
+//
+// Sourcing the script runs the commands of kScriptCommands and nothing else. Every word of it is
+// the chip name or a device name, both letters, digits and '_' alone, which Tcl substitutes
+// nothing in: a board whose chain holds a name that is no valid device name (1 to 8 letters,
+// digits and '_', a letter first), which only a database edited by hand or damaged can hold, is
+// refused rather than quoted, since OpenOCD's users type the TAP's name in their own commands
+// (jtag tapenable board.dsp). Every comment passes through openocd_comment
+// (bridge/generated_text.h).
 #ifndef KVR_BRIDGE_OPENOCD_SCRIPT_H_
 #define KVR_BRIDGE_OPENOCD_SCRIPT_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/outcome.h"
@@ -16,12 +25,14 @@ namespace kvr {
 
 inline constexpr char kDefaultChip[] = "board";
 
-// The script for `chain`, whose header comment names `source`, the file it was made from.
-Outcome openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
-                       const std::string& source, std::string& script);
+// The commands a script of openocd_script calls when it is sourced, each "COMMAND" or "COMMAND
+// SUBCOMMAND": the one list that says so, which the fuzz target holds the script to.
+inline constexpr std::string_view kScriptCommands[] = {"jtag newtap"};
 
-// `text` with every byte outside printable ASCII replaced by '?', fit for a comment line.
-std::string printable(std::string text);
+// The script for `chain`, whose header comment names `source`, the file it was made from. A chip
+// or a device name that cannot stand in the script fails with the reason in `problem`.
+Outcome openocd_script(const std::vector<ChainTap>& chain, const std::string& chip,
+                       const std::string& source, std::string& script, std::string& problem);
 
 }  // namespace kvr
 

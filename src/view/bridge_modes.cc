@@ -58,10 +58,11 @@ bool make_bridge_text(const ViewRequest& request, std::string& result, std::stri
   }
   std::vector<ChainTap> chain;
   if (!chain_of_input(request, chain, problem)) return false;
-  if (request.mode == ViewMode::kOpenocd) {
-    return done(openocd_script(chain, request.chip, request.input, result));
-  }
-  if (done(svf_padding(chain, request.svf_device, request.input, result, problem))) return true;
+  const bool made =
+      request.mode == ViewMode::kOpenocd
+          ? done(openocd_script(chain, request.chip, request.input, result, problem))
+          : done(svf_padding(chain, request.svf_device, request.input, result, problem));
+  if (made) return true;
   problem = request.input + ": error: " + problem + "\n";
   return false;
 }
