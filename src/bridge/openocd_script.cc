@@ -1,6 +1,7 @@
 #include "bridge/openocd_script.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 #include "base/ascii.h"
@@ -16,6 +17,11 @@ std::string dotted(const std::string& chip, const std::string& name) {
 // What the names of a linker's variable and procs begin with: CHIP_LINKER.
 std::string linker_prefix(const std::string& chip, const std::string& linker) {
   return chip + "_" + linker;
+}
+
+// `parts', one after the other, at the end of `text'.
+void append(std::string& text, std::initializer_list<std::string_view> parts) {
+  for (const std::string_view part : parts) text += part;
 }
 
 std::string sub_path_comment(const ChainTap& tap) {
@@ -109,10 +115,11 @@ std::string switching(const std::vector<ChainTap>& chain, std::size_t first,
   for (std::size_t i = first + 1; i < chain.size() && chain[i].linker == linker.name; ++i) {
     const std::string tap = dotted(chip, chain[i].name);
     const std::string k = std::to_string(chain[i].sub_path);
-    taps += " " + tap + " " + k;
-    handlers += "jtag configure " + tap + " -event tap-enable {" + prefix + "_select " + k + " " +
-                tap + "}\n" + "jtag configure " + tap + " -event tap-disable {" + prefix +
-                "_leave " + k + " " + tap + "}\n";
+    append(taps, {" ", tap, " ", k});
+    append(handlers, {"jtag configure ", tap, " -event tap-enable {", prefix, "_select ", k, " ",
+                      tap, "}\n"});
+    append(handlers, {"jtag configure ", tap, " -event tap-disable {", prefix, "_leave ", k, " ",
+                      tap, "}\n"});
   }
   const std::string linker_tap = dotted(chip, linker.name);
   if (taps.empty()) return "";
