@@ -124,7 +124,7 @@ std::string indent(std::size_t depth) {
   return std::string(depth * kIndent, ' ');
 }
 
-std::string body(const OutLine& line, std::size_t head_width) {
+std::string line_body(const OutLine& line, std::size_t head_width) {
   std::string text = indent(line.depth) + line.head;
   if (line.kind == OutLine::Kind::kVariable || line.kind == OutLine::Kind::kDevice) {
     text.append(head_width > line.head.size() ? head_width - line.head.size() : 0, ' ');
@@ -144,7 +144,8 @@ std::string text_of(std::vector<OutLine>& lines, const std::string& line_end) {
   // A comment that would make its line too long goes on a line of its own before it.
   for (std::size_t i = 0; i < lines.size(); ++i) {
     OutLine& line = lines[i];
-    if (line.comment.empty() || body(line, 0).size() + 1 + line.comment.size() <= kLongestLine) {
+    if (line.comment.empty() ||
+        line_body(line, 0).size() + 1 + line.comment.size() <= kLongestLine) {
       continue;
     }
     OutLine own{OutLine::Kind::kComment, line.depth, std::move(line.comment)};
@@ -160,7 +161,7 @@ std::string text_of(std::vector<OutLine>& lines, const std::string& line_end) {
     for (std::size_t i = first; i < end; ++i)
       head_width = std::max(head_width, lines[i].head.size());
     for (std::size_t i = first; i < end; ++i) {
-      body_width = std::max(body_width, body(lines[i], head_width).size());
+      body_width = std::max(body_width, line_body(lines[i], head_width).size());
     }
     for (std::size_t i = first; i < end; ++i) {
       const OutLine& line = lines[i];
@@ -169,13 +170,13 @@ std::string text_of(std::vector<OutLine>& lines, const std::string& line_end) {
         continue;
       }
       std::string shown = line.kind == OutLine::Kind::kComment ? indent(line.depth) + line.head
-                                                               : body(line, head_width);
+                                                               : line_body(line, head_width);
       if (!line.comment.empty()) {
         shown.append(body_width + 2 - shown.size(), ' ');
         shown += line.comment;
       }
       if (shown.size() > kLongestLine) {
-        shown = body(line, 0) + (line.comment.empty() ? "" : " " + line.comment);
+        shown = line_body(line, 0) + (line.comment.empty() ? "" : " " + line.comment);
       }
       text += shown + line_end;
     }

@@ -83,10 +83,6 @@ std::string contents(std::FILE* stream);
 bool read_config(const std::string& name, const InputFile& input, ConfigReading& reading,
                  LoadedBoard& loaded);
 
-// Reads the recognised input into `loaded`; on failure returns false with the diagnostic.
-bool load_board(const std::string& name, InputFile& input, LoadedBoard& loaded,
-                std::string& problem);
-
 }  // namespace kvr
 
 #endif  // KVR_LINT_BOARD_INPUT_H_

@@ -9,7 +9,7 @@
 #include "bridge/openocd_script.h"
 #include "bridge/svf_padding.h"
 #include "jtag/bitbang_server.h"
-#include "lint/board_input.h"
+#include "lint/board_loading.h"
 
 namespace kvr {
 namespace {

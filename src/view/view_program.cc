@@ -8,7 +8,7 @@
 #include "lint/board_analysis.h"
 #include "lint/board_checks.h"
 #include "lint/board_format.h"
-#include "lint/board_input.h"
+#include "lint/board_loading.h"
 #include "lint/diagnostics.h"
 #include "lint/sarif_log.h"
 #include "view/bridge_modes.h"
