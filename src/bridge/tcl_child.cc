@@ -87,6 +87,9 @@ std::size_t g_child_heap_bound = ~std::size_t{0};
 extern "C" void on_allocation(const volatile void*, std::size_t) {
   if (heap_in_use() > g_child_heap_bound) ::_exit(kEndedByMemory);
 }
+
+// The sanitizer takes its hooks in pairs.
+extern "C" void on_release(const volatile void*) {}
 #endif
 
 // The pipe of the result as kResultDescriptor, every other descriptor closed; standard error
@@ -110,6 +113,7 @@ void keep_only_result(int result) {
   }
 }
 
+#if !defined(KVR_HEAP_FROM_SANITIZER)
 // The bytes of address space the process holds, from /proc; 0 where it cannot be read.
 std::size_t address_space() {
   const int statm = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
@@ -121,6 +125,7 @@ std::size_t address_space() {
   if (got <= 0 || std::sscanf(text, "%llu", &pages) != 1) return 0;
   return static_cast<std::size_t>(pages) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
+#endif
 
 void set_limit(int resource, rlim_t value) {
   const rlimit limit{value, value};
@@ -131,7 +136,7 @@ void limit_child(const TclLimits& limits) {
   const std::size_t bound = limits.memory + kChildMemoryMargin;
 #if defined(KVR_HEAP_FROM_SANITIZER)
   g_child_heap_bound = heap_in_use() + bound;
-  __sanitizer_install_malloc_and_free_hooks(on_allocation, nullptr);
+  __sanitizer_install_malloc_and_free_hooks(on_allocation, on_release);
 #else
   if (const std::size_t held = address_space(); held != 0) set_limit(RLIMIT_AS, held + bound);
 #endif
