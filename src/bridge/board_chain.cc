@@ -54,10 +54,9 @@ bool chain_of(const StoredBoard& board, const std::vector<SubPathChoice>& choice
     const std::string linker_name = linker.name;
     const int selected = linker.selected;
     for (int k = 0; k < 4; ++k) {
-      if (selected != kNoSubPath && k != selected) continue;
       for (const std::size_t member : sub_paths->second[static_cast<std::size_t>(k)]) {
         chain.push_back(tap_of(board, member));
-        chain.back().in_chain = selected != kNoSubPath;
+        chain.back().in_chain = k == selected;
         chain.back().linker = linker_name;
         chain.back().sub_path = k;
       }

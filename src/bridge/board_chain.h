@@ -5,9 +5,10 @@
 // - a linker's sub-path that is selected puts its devices, in their order from TDI to TDO, between
 //   the linker and the next device of the main path;
 // - a sub-path that is not selected is not in the chain at all.
-// At most one sub-path of a linker can be selected. A linker with none selected keeps every
-// sub-path's devices in the list, at their place and in the order the board lists them, marked as
-// out of the chain: OpenOCD declares them -disable, and nothing else counts them.
+// At most one sub-path of a linker can be selected. The list keeps every sub-path's devices, at
+// their place and in the order the board lists them (sub-path 0 first), those of the sub-paths
+// not selected marked as out of the chain: OpenOCD declares them -disable, so that a tap-enable
+// can bring them in, and the simulated linker brings them in when it is told to select them.
 #ifndef KVR_BRIDGE_BOARD_CHAIN_H_
 #define KVR_BRIDGE_BOARD_CHAIN_H_
 

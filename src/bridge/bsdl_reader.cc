@@ -1,5 +1,6 @@
 #include "bridge/bsdl_reader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/ascii.h"
@@ -85,15 +86,14 @@ bool read_length(Reader& r, const Token& entity, ImportedTap& tap) {
     return false;
   }
   const Token number = r.token;
-  std::int64_t length = 0;
-  for (const char c : number.text)
-    length = is_digit(c) && length < 100000 ? length * 10 + c - '0' : -1;
-  if (number.string || number.text.empty() || length < 0) {
+  if (number.string || number.text.empty() ||
+      !std::all_of(number.text.begin(), number.text.end(), is_digit)) {
     return r.fail_here("a number of bits expected, not `" + std::string(number.text) + "'");
   }
-  if (const std::string problem = ir_length_problem(length); !problem.empty()) {
+  if (const std::string problem = ir_length_problem(number.text); !problem.empty()) {
     return r.fail_here(problem);
   }
+  const std::int64_t length = decimal_value(number.text);
   if (!r.expect(";", "after the length")) return false;
   tap.ir_length = static_cast<std::uint32_t>(length);
   return true;

@@ -24,6 +24,11 @@ std::string_view line_at(std::string_view text, std::size_t start) {
   return line;
 }
 
+std::string ir_length_outside(std::string_view written) {
+  return "the IR length " + std::string(written) +
+         " is outside 1 to 1024 (0x400), the lengths a board.cfg can give a device";
+}
+
 }  // namespace
 
 std::string full_name(const ImportedTap& tap) {
@@ -64,8 +69,21 @@ std::string import_diagnostic(const ImportFailure& failure) {
 
 std::string ir_length_problem(std::int64_t length) {
   if (length >= 1 && length <= kMaxIrLength) return "";
-  return "the IR length " + std::to_string(length) +
-         " is outside 1 to 1024 (0x400), the lengths a board.cfg can give a device";
+  return ir_length_outside(std::to_string(length));
+}
+
+std::string ir_length_problem(std::string_view digits) {
+  const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+  const std::string_view significant = digits.substr(first);
+  // A number of more than four significant digits is past 1024 whatever its digits are.
+  if (significant.size() <= 4) return ir_length_problem(decimal_value(significant));
+  return ir_length_outside(significant);
+}
+
+std::int64_t decimal_value(std::string_view digits) {
+  std::int64_t value = 0;
+  for (const char c : digits) value = value * 10 + (c - '0');
+  return value;
 }
 
 }  // namespace kvr

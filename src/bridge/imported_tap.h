@@ -62,6 +62,11 @@ std::string import_diagnostic(const ImportFailure& failure);
 inline constexpr std::int64_t kMaxIrLength = 0x400;
 // Empty for a usable IR length; otherwise why it cannot be one.
 std::string ir_length_problem(std::int64_t length);
+// The same for a length written in decimal `digits', of any number: never read past what it is
+// compared with, so that no number wraps.
+std::string ir_length_problem(std::string_view digits);
+// The value of decimal `digits' that ir_length_problem accepts.
+std::int64_t decimal_value(std::string_view digits);
 
 }  // namespace kvr
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "base/ascii.h"
-#include "bridge/openocd_script.h"
+#include "bridge/generated_text.h"
 
 namespace kvr {
 namespace {
@@ -43,10 +43,10 @@ bool padding_for(const std::vector<ChainTap>& chain, const std::string& device,
     ir[i > at] += chain[i].ir_length;
     ++dr[i > at];
   }
-  svf = "! SVF padding for the device `" + target.name + "' of `" + printable(source) +
-        "', written by kvrview --svf:\n! every other device of the chain in BYPASS.\n" +
-        padding("HIR", ir[1], true) + padding("TIR", ir[0], true) + padding("HDR", dr[1], false) +
-        padding("TDR", dr[0], false);
+  svf = svf_comment("SVF padding for the device `" + target.name + "' of `" + source +
+                    "', written by kvrview --svf:") +
+        svf_comment("every other device of the chain in BYPASS.") + padding("HIR", ir[1], true) +
+        padding("TIR", ir[0], true) + padding("HDR", dr[1], false) + padding("TDR", dr[0], false);
   return true;
 }
 

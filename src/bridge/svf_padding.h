@@ -2,7 +2,9 @@
 //   HIR/HDR  the devices between the device and TDO, which an SVF player shifts first;
 //   TIR/TDR  the devices between TDI and the device.
 // IR padding is all ones, the BYPASS instruction (HIR 6 TDI (3F);); DR padding is one zero bit a
-// bypassed device (HDR 2 TDI (0);); a length 0 is written alone (TIR 0;).
+// bypassed device (HDR 2 TDI (0);); a length 0 is written alone (TIR 0;). The comment before
+// them passes through svf_comment (bridge/generated_text.h): a name or a file name from outside,
+// made printable, cannot end it.
 #ifndef KVR_BRIDGE_SVF_PADDING_H_
 #define KVR_BRIDGE_SVF_PADDING_H_
 

@@ -14,7 +14,7 @@ void set_pins(BitbangPins& pins, SimulatedPath& path, int value) {
 }  // namespace
 
 BitbangStop feed_bitbang(BitbangPins& pins, SimulatedPath& path, std::string_view bytes,
-                         std::string& answers) {
+                         std::string& answers, std::size_t log_limit) {
   BitbangStop stop;
   for (const char byte : bytes) {
     ++stop.used;
@@ -30,6 +30,10 @@ BitbangStop feed_bitbang(BitbangPins& pins, SimulatedPath& path, std::string_vie
     } else if (byte != 'B' && byte != 'b') {
       stop.reason = BitbangStop::Reason::kUnknownByte;
       stop.byte = byte;
+      return stop;
+    }
+    if (path.log.size() >= log_limit) {
+      stop.reason = BitbangStop::Reason::kLogFull;
       return stop;
     }
   }

@@ -13,6 +13,7 @@
 #define KVR_JTAG_BITBANG_PROTOCOL_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,15 +27,18 @@ struct BitbangPins {
 };
 
 struct BitbangStop {
-  enum class Reason { kNone, kQuit, kUnknownByte } reason = Reason::kNone;
+  // kLogFull: the path's log has reached the limit; the caller writes it out and feeds the rest.
+  enum class Reason { kNone, kQuit, kUnknownByte, kLogFull } reason = Reason::kNone;
   std::size_t used = 0;  // the bytes acted on, the stopping byte included
   char byte = 0;         // the unknown byte
 };
 
-// Acts on `bytes` in order until one of them stops the session, appending the answers to reads
-// to `answers`.
+// Acts on `bytes` in order until one of them stops the session or makes the path's log reach
+// `log_limit` bytes, appending the answers to reads to `answers`. The log passes the limit by at
+// most what one byte adds (a line of the chain's instructions, or the lines of one reset's
+// changes of selection), so that what a client's bytes make the server hold stays bounded.
 BitbangStop feed_bitbang(BitbangPins& pins, SimulatedPath& path, std::string_view bytes,
-                         std::string& answers);
+                         std::string& answers, std::size_t log_limit = SIZE_MAX);
 
 }  // namespace kvr
 

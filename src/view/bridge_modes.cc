@@ -29,19 +29,40 @@ bool done(Outcome outcome) {
   return outcome == Outcome::kDone;
 }
 
-// The chain of the request's input board, with its selections.
-bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain,
-                    std::string& problem) {
+// The chain of the request's input board, with its selections, and its test clock when asked.
+bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain, std::string& problem,
+                    std::string* frequency = nullptr) {
   InputFile input;
   LoadedBoard loaded;
   bool read = open_input(request.input, input, problem) &&
               load_board(request.input, input, loaded, problem);
   close_input(input);
+  if (read && frequency != nullptr) *frequency = tclk_frequency(loaded.board);
   if (read && !done(board_chain(loaded.board, request.selections, chain, problem))) {
     problem = request.input + ": error: " + problem + "\n";
     read = false;
   }
   return read;
+}
+
+// Every device of the chain, each sub-path device after its linker, which starts with the
+// selection --select gives it.
+std::vector<SimulatedDevice> simulated_devices(const std::vector<ChainTap>& chain) {
+  std::vector<SimulatedDevice> devices;
+  std::size_t linker = kOnMainPath;  // the last linker, whose sub-path devices follow it
+  for (const ChainTap& tap : chain) {
+    SimulatedDevice device{tap.name, tap.ir_length};
+    if (tap.is_linker) {
+      linker = devices.size();
+      device.is_linker = true;
+      device.selected_at_start = tap.selected == kNoSubPath ? kNoSelection : tap.selected;
+    } else if (!tap.linker.empty()) {
+      device.linker = linker;
+      device.sub_path = tap.sub_path;
+    }
+    devices.push_back(std::move(device));
+  }
+  return devices;
 }
 
 }  // namespace
@@ -62,11 +83,13 @@ bool make_bridge_text(const ViewRequest& request, std::string& result, std::stri
     return made;
   }
   std::vector<ChainTap> chain;
-  if (!chain_of_input(request, chain, problem)) return false;
-  if (request.mode == ViewMode::kOpenocd) {
-    return done(openocd_script(chain, request.chip, request.input, result));
-  }
-  if (done(svf_padding(chain, request.svf_device, request.input, result, problem))) return true;
+  std::string frequency;
+  if (!chain_of_input(request, chain, problem, &frequency)) return false;
+  const bool made =
+      request.mode == ViewMode::kOpenocd
+          ? done(openocd_script(chain, request.chip, request.input, result, problem, frequency))
+          : done(svf_padding(chain, request.svf_device, request.input, result, problem));
+  if (made) return true;
   problem = request.input + ": error: " + problem + "\n";
   return false;
 }
@@ -78,16 +101,19 @@ int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
     std::fputs(problem.c_str(), err);
     return 1;
   }
-  std::vector<SimulatedDevice> devices;
-  for (const ChainTap& tap : chain) {
-    if (tap.in_chain) devices.push_back({tap.name, tap.ir_length});
-  }
   g_stop_serving = 0;
   std::signal(SIGINT, stop_serving);
   std::signal(SIGTERM, stop_serving);
+#if defined(SIGPIPE)
+  // A reader of the log that has gone makes the write fail, which is reported, rather than end
+  // the program by a signal.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   // The handlers stay: a signal after the server has stopped finds the program on its way out.
-  const ServeSettings settings{request.port, &g_stop_serving};
-  return done(serve_devices(std::move(devices), request.log, settings, out, err)) ? 0 : 1;
+  ServeSettings settings;
+  settings.port = request.port;
+  settings.stop = &g_stop_serving;
+  return done(serve_devices(simulated_devices(chain), request.log, settings, out, err)) ? 0 : 1;
 }
 
 }  // namespace kvr

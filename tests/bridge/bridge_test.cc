@@ -247,6 +247,12 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
        "INSTRUCTION_LENGTH of `y', where the file's entity is `x'"},
       {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is four;"), "4:49",
        "a number of bits expected, not `four'"},
+      // A length of any number of digits is read whole, never wrapped: this one is 4 modulo 2^64.
+      {"a.bsd",
+       bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is 100000002537764290115403780;"),
+       "4:49", "the IR length 100000002537764290115403780 is outside 1 to 1024"},
+      {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is 0001025;"), "4:49",
+       "the IR length 1025 is outside 1 to 1024"},
       {"a.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is 4"), "5:3",
        "`;' expected after the length, not `attribute'"},
       {"a.bsd",

@@ -9,6 +9,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <sstream>
 
 #include "support/harness.h"
 
@@ -93,12 +94,14 @@ std::vector<std::string> scan_chain_rows(const std::string& output) {
 
 // The scan chain that a board's JSON (kvrview --json) describes, worked out from its device records
 // alone, from TDI to TDO: every main-path device in record order, each linker followed by its
-// sub-paths 0 to 3; with a sub-path selected (`selected` maps a linker's name to it), that one
-// alone, in the chain; with none, all of them, out of the chain.
+// sub-paths 0 to 3, of which the selected one (`selected` maps a linker's name to it) is in the
+// chain and the others are out.
 struct ExpectedTap {
   std::string name;
   std::uint32_t ir_length = 0;
   bool in_chain = true;
+  std::string linker;  // a sub-path device's linker, and its sub-path
+  int sub_path = -1;
 };
 
 std::vector<ExpectedTap> expected_chain(const nlohmann::json& board,
@@ -110,14 +113,14 @@ std::vector<ExpectedTap> expected_chain(const nlohmann::json& board,
   std::vector<ExpectedTap> chain;
   for (const nlohmann::json& device : board["devices"]) {
     if (device["parent"] != 0) continue;
-    chain.push_back({device["name"], device["mainIR"], true});
+    chain.push_back({device["name"], device["mainIR"], true, "", -1});
     const auto linker = linkers.find(device["dev_id"]);
     if (linker == linkers.end()) continue;
     const auto choice = selected.find(device["name"]);
     for (int k = 0; k < 4; ++k) {
-      if (choice != selected.end() && choice->second != k) continue;
       for (const std::uint32_t id : (*linker->second)["sub_paths"][k]) {
-        chain.push_back({(*by_id[id])["name"], (*by_id[id])["mainIR"], choice != selected.end()});
+        chain.push_back({(*by_id[id])["name"], (*by_id[id])["mainIR"],
+                         choice != selected.end() && choice->second == k, device["name"], k});
       }
     }
   }
@@ -212,6 +215,101 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
   }
   EXPECT_GT(linkers, 10u);
   EXPECT_GT(selected, 5u);
+}
+
+// What the server logs after an IR scan of `enabled' in `chain': its instruction all zeros, every
+// other device of the chain in BYPASS.
+std::string ir_line(const std::vector<ExpectedTap>& chain, const std::string& enabled) {
+  std::string line = "ir";
+  for (const ExpectedTap& tap : chain) {
+    if (!tap.in_chain) continue;
+    const std::uint32_t digits = (tap.ir_length + 3) / 4, top = tap.ir_length - 4 * (digits - 1);
+    line += " " + tap.name + "=" +
+            (tap.name == enabled ? std::string(digits, '0')
+                                 : "0137F"[digits == 0 ? 0 : top] + std::string(digits - 1, 'F'));
+  }
+  return line;
+}
+
+std::vector<std::string> listed_rows(const std::vector<ExpectedTap>& chain) {
+  std::vector<std::string> rows;
+  for (const ExpectedTap& tap : chain) {
+    rows.push_back("board." + tap.name + " " + std::to_string(tap.ir_length) +
+                   (tap.in_chain ? "" : " out"));
+  }
+  return rows;
+}
+
+// OpenOCD switches the linkers of the running board through the script's tap-enable handlers:
+// from init with no sub-path selected, `jtag tapenable' of a device on each sub-path in turn
+// brings that whole sub-path in and takes the one before out, the chain's length changing as
+// OpenOCD's scan_chain reports it; an irscan reaches the enabled device, whose data register is a
+// one-bit BYPASS that captures 0; `jtag tapdisable' leaves the sub-path, and the server's log
+// shows each selection as the linker's registers made it.
+TEST(OpenocdClient, TapenableSwitchesTheSubPathsOfTheRunningBoard) {
+  testing::Sandbox sandbox;
+  unsigned switched = 0;
+  for (const Board& board : boards(sandbox, 14)) {
+    const std::vector<ExpectedTap> none = expected_chain(board.json, {});
+    std::vector<std::string> commands = {"init"}, selections, ir_lines;
+    std::vector<std::vector<std::string>> rows;  // what each scan_chain lists, in turn
+    for (const nlohmann::json& linker : board.json["linkers"]) {
+      const std::string name = linker["name"];
+      std::string first_of[4], last;
+      for (const ExpectedTap& tap : none) {
+        if (tap.linker == name && first_of[tap.sub_path].empty()) first_of[tap.sub_path] = tap.name;
+      }
+      for (int k = 0; k < 4; ++k) {
+        if (first_of[k].empty()) continue;
+        last = first_of[k];
+        commands.insert(commands.end(),
+                        {"jtag tapenable board." + last, "echo ==", "scan_chain",
+                         "irscan board." + last + " 0", "drscan board." + last + " 1 1"});
+        const std::vector<ExpectedTap> chain = expected_chain(board.json, {{name, k}});
+        rows.push_back(listed_rows(chain));
+        ir_lines.push_back(ir_line(chain, last));
+        selections.push_back("select " + name + "=" + std::to_string(k));
+        ++switched;
+      }
+      if (last.empty()) continue;
+      commands.insert(commands.end(), {"jtag tapdisable board." + last, "echo ==", "scan_chain"});
+      rows.push_back(listed_rows(none));
+      selections.push_back("select " + name + "=none");
+    }
+    if (rows.empty()) continue;
+    run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file));
+    Server server("--log " + shell_word(board.file));
+    commands.push_back("shutdown");
+    int status = -1;
+    const std::string output = openocd(server.port(), "chain.tcl", commands, &status);
+    std::istringstream log(server.stop());
+    std::vector<std::string> logged_selections;
+    std::string logged = "\n";
+    for (std::string line; std::getline(log, line);) {
+      if (line.starts_with("select ")) logged_selections.push_back(line);
+      logged += line + "\n";
+    }
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.find("Error"), std::string::npos) << board.file << "\n" << output;
+    std::vector<std::vector<std::string>> listed;
+    for (std::size_t at = output.find("==\n"); at != std::string::npos;) {
+      const std::size_t next = output.find("==\n", at + 3);
+      listed.push_back(scan_chain_rows(output.substr(at, next - at)));
+      at = next;
+    }
+    EXPECT_EQ(listed, rows) << board.file << "\n" << output;
+    // Each drscan of an enabled device's one-bit BYPASS gives back the 0 it captured.
+    std::size_t zeros = 0;
+    for (std::size_t at = output.find("\n00\n"); at != std::string::npos; ++zeros) {
+      at = output.find("\n00\n", at + 3);
+    }
+    EXPECT_EQ(zeros, ir_lines.size()) << output;
+    EXPECT_EQ(logged_selections, selections) << board.file;
+    for (const std::string& line : ir_lines) {
+      EXPECT_NE(logged.find("\n" + line + "\n"), std::string::npos) << line << logged;
+    }
+  }
+  EXPECT_GT(switched, 8u);
 }
 
 // `bits' ones, in hexadecimal as SVF and the server's log write them.
