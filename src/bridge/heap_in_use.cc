@@ -19,4 +19,12 @@ std::size_t heap_in_use() {
 #endif
 }
 
+std::size_t heap_free() {
+#if defined(__GLIBC__) && !defined(KVR_HEAP_FROM_SANITIZER)
+  return mallinfo2().fordblks;
+#else
+  return 0;
+#endif
+}
+
 }  // namespace kvr

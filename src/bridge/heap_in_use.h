@@ -1,4 +1,5 @@
-// How many bytes the process's heap holds, where the C library or the sanitizer tells it.
+// How many bytes the process's heap holds, in use and free, where the C library or the sanitizer
+// tells it.
 #ifndef KVR_BRIDGE_HEAP_IN_USE_H_
 #define KVR_BRIDGE_HEAP_IN_USE_H_
 
@@ -17,6 +18,10 @@ namespace kvr {
 // The bytes the heap holds now: the sanitizer's count (g++'s and clang's runtime alike) in a
 // sanitizer build, glibc's otherwise; 0 where neither tells.
 std::size_t heap_in_use();
+
+// The bytes the heap holds free, which allocations may take without growing the address space:
+// glibc's count; 0 in a sanitizer build or where the C library does not tell.
+std::size_t heap_free();
 
 }  // namespace kvr
 

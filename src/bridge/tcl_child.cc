@@ -138,7 +138,12 @@ void limit_child(const TclLimits& limits) {
   g_child_heap_bound = heap_in_use() + bound;
   __sanitizer_install_malloc_and_free_hooks(on_allocation, on_release);
 #else
-  if (const std::size_t held = address_space(); held != 0) set_limit(RLIMIT_AS, held + bound);
+  // What the heap holds free, inherited from the parent, is taken without growing the address
+  // space: it counts against the bound, which keeps the margin at least.
+  const std::size_t free = std::min(heap_free(), limits.memory);
+  if (const std::size_t held = address_space(); held != 0) {
+    set_limit(RLIMIT_AS, held + bound - free);
+  }
 #endif
   // The timer stops the child at its time; RLIMIT_CPU a second later, should it not.
   const double seconds = std::max(limits.seconds, 0.001);

@@ -2,9 +2,11 @@
 // limits of the system that no script can reach, since they hold whatever Jim Tcl does inside one
 // command:
 // - its address space may grow by the memory limit (256 MiB) and kChildMemoryMargin over what it
-//   holds at its start (setrlimit RLIMIT_AS). Under AddressSanitizer, whose shadow memory takes
-//   terabytes of address space, no such limit can hold: there an allocation hook of the
-//   sanitizer's runtime ends the child once its heap passes the same bound;
+//   holds at its start (setrlimit RLIMIT_AS), less the free heap it inherits from its parent
+//   (at most the memory limit), which allocations take without growing the address space. Under
+//   AddressSanitizer, whose shadow memory takes terabytes of address space, no such limit can hold:
+//   there an allocation hook of the sanitizer's runtime ends the child once its heap passes the
+//   same bound;
 // - its processor time is the time limit (an interval timer, then RLIMIT_CPU a second later);
 // - its parent kills it (SIGKILL) once it has run for limits.real_seconds of real time;
 // - it holds no descriptor but the pipe of its result: it opens the files its script sources
