@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "base/file_open.h"
 #include "bridge/board_from_taps.h"
@@ -46,20 +48,19 @@ bool read_input(const std::string& name, std::string& text, std::string& problem
   return false;
 }
 
-// The TAPs of one file, from TDI to TDO.
-bool read_file_taps(const std::string& name, const std::string& text,
-                    const ImportSettings& settings, ImportResult& result,
-                    std::vector<ImportedTap>& taps, ImportFailure& failure) {
-  if (is_bsdl(text)) {
-    taps.emplace_back();
-    return read_bsdl(name, text, taps.back(), failure);
-  }
-  if (is_scan_chain_table(text)) return read_scan_chain_table(name, text, taps, failure);
+// The chain of the scripts among the files named, evaluated together in one interpreter, in the
+// order given, from TDI to TDO.
+bool read_scripts_taps(const std::vector<NamedScript>& scripts, const ImportSettings& settings,
+                       ImportResult& result, std::vector<ImportedTap>& taps,
+                       ImportFailure& failure) {
   ScriptFiles files = settings.files;
-  const std::string real = real_path_of(files, resolve_host_path(name, PathUse::kReading));
-  const bool regular = !real.empty() && files.exists(real);
-  files.folders = script_folders(files, regular ? real : "", settings.search, settings.installed);
-  ScriptEvaluation evaluation = evaluate_tcl_script_apart(name, text, files, settings.limits);
+  std::vector<std::string> own;  // the real paths of the scripts that are regular files
+  for (const NamedScript& script : scripts) {
+    const std::string real = real_path_of(files, resolve_host_path(script.file, PathUse::kReading));
+    if (!real.empty() && files.exists(real)) own.push_back(real);
+  }
+  files.folders = script_folders(files, own, settings.search, settings.installed);
+  ScriptEvaluation evaluation = evaluate_tcl_scripts_apart(scripts, files, settings.limits);
   result.files_read.insert(result.files_read.end(), evaluation.files_read.begin(),
                            evaluation.files_read.end());
   taps = std::move(evaluation.taps);
@@ -67,16 +68,39 @@ bool read_file_taps(const std::string& name, const std::string& text,
   return evaluation.read;
 }
 
+// The TAPs of one file that is no script, from TDI to TDO.
+bool read_file_taps(const std::string& name, const std::string& text,
+                    std::vector<ImportedTap>& taps, ImportFailure& failure) {
+  if (is_bsdl(text)) {
+    taps.emplace_back();
+    return read_bsdl(name, text, taps.back(), failure);
+  }
+  return read_scan_chain_table(name, text, taps, failure);
+}
+
 bool board_of(const std::vector<std::string>& files, const ImportSettings& settings,
               ImportResult& result, std::string& problem) {
   result = {};
   result.files_read = files;
-  for (const std::string& name : files) {
-    std::string text;
-    if (!read_input(name, text, problem)) return false;
+  // Each file's text, or none for a script, which goes into `scripts`.
+  std::vector<std::string> texts(files.size());
+  std::vector<bool> script(files.size(), false);
+  std::vector<NamedScript> scripts;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!read_input(files[i], texts[i], problem)) return false;
+    script[i] = !is_bsdl(texts[i]) && !is_scan_chain_table(texts[i]);
+    if (script[i]) scripts.push_back({files[i], std::move(texts[i])});
+  }
+  // The scripts' chain stands where the first script is named.
+  bool scripts_placed = false;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (script[i] && scripts_placed) continue;
     std::vector<ImportedTap> taps;
     ImportFailure failure;
-    if (!read_file_taps(name, text, settings, result, taps, failure)) {
+    const bool read = script[i] ? read_scripts_taps(scripts, settings, result, taps, failure)
+                                : read_file_taps(files[i], texts[i], taps, failure);
+    scripts_placed = scripts_placed || script[i];
+    if (!read) {
       problem = import_diagnostic(failure);
       return false;
     }

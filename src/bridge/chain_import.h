@@ -5,10 +5,13 @@
 //   an OpenOCD script      anything else (bridge/tcl_chain_reader.h), evaluated in a child process
 //                          (bridge/tcl_child.h)
 // The files stand in the order of the chain, from TDI to TDO, each giving its part: a BSDL file
-// its one TAP, a table or a script its whole chain. Each is read here, by kvrview's rules for file
-// names, at most kLargestImportedFile bytes: a larger one is refused as soon as that is known. A
-// script's `find' and `source' reach the folders of bridge/script_policy.h: the script's own, the
-// folders given, then OpenOCD's installed scripts.
+// its one TAP, a table its whole chain. The scripts among them are evaluated together, in one
+// interpreter, in the order given, as `openocd -f A -f B' evaluates its files (the first TAP A
+// declares is the one nearest TDO), and their chain stands where the first script is named. Each
+// file is read here, before any is evaluated, by kvrview's rules for file names, at most
+// kLargestImportedFile bytes: a larger one is refused as soon as that is known. A script's `find'
+// and `source' reach the folders of bridge/script_policy.h: the scripts' own, the folders given,
+// then OpenOCD's installed scripts.
 #ifndef KVR_BRIDGE_CHAIN_IMPORT_H_
 #define KVR_BRIDGE_CHAIN_IMPORT_H_
 

@@ -17,6 +17,12 @@ namespace kvr {
 // within the memory a script may use.
 inline constexpr std::uint64_t kLargestImportedFile = std::uint64_t{64} << 20;  // 64 MiB
 
+// A script named for evaluation: its name as the user gave it, and its text.
+struct NamedScript {
+  std::string file;
+  std::string text;
+};
+
 struct ScriptFiles {
   std::vector<std::string> folders;  // where find and source look, in this order, as real paths
   // Reads the regular file at the real path `path` whole, at most kLargestImportedFile bytes; false

@@ -84,7 +84,8 @@ std::string real_path_of(const ScriptFiles& files, const std::string& path) {
   return error ? std::string() : absolute.lexically_normal().string();
 }
 
-std::vector<std::string> script_folders(const ScriptFiles& files, const std::string& script,
+std::vector<std::string> script_folders(const ScriptFiles& files,
+                                        const std::vector<std::string>& scripts,
                                         const std::vector<std::string>& search,
                                         const std::vector<std::string>& installed) {
   std::vector<std::string> folders;
@@ -93,7 +94,7 @@ std::vector<std::string> script_folders(const ScriptFiles& files, const std::str
     if (real.empty() || (!named_by_user && is_system_view(real))) return;
     if (std::find(folders.begin(), folders.end(), real) == folders.end()) folders.push_back(real);
   };
-  if (!script.empty()) add(fs::path(script).parent_path().string(), false);
+  for (const std::string& script : scripts) add(fs::path(script).parent_path().string(), false);
   for (const std::string& folder : search) add(folder, true);
   for (const std::string& folder : installed) add(folder, false);
   return folders;

@@ -6,11 +6,11 @@
 // that leads outside the folders and one that leads nowhere get the same answer, so that a script
 // learns nothing of the files outside.
 //
-// The folders, in order: the script's own (that of its real path, when it is a regular file: a
-// script read from a pipe or a device has none), each --search folder, then OpenOCD's installed
-// scripts. A folder that does not exist is left out, and so is an own or installed folder within
-// /dev, /proc or /sys, the system's views of devices and processes: only a --search folder can
-// name one of those.
+// The folders, in order: the scripts' own (that of the real path of each script named, in their
+// order, when it is a regular file: a script read from a pipe or a device has none), each
+// --search folder, then OpenOCD's installed scripts. A folder that does not exist is left out, and
+// so is an own or installed folder within /dev, /proc or /sys, the system's views of devices and
+// processes: only a --search folder can name one of those.
 #ifndef KVR_BRIDGE_SCRIPT_POLICY_H_
 #define KVR_BRIDGE_SCRIPT_POLICY_H_
 
@@ -29,9 +29,10 @@ ScriptFiles file_system_files();
 // there.
 std::string real_path_of(const ScriptFiles& files, const std::string& path);
 
-// The real folders a script may read, in order (see above). `script` is the real path of the
-// script when it is a regular file, else empty.
-std::vector<std::string> script_folders(const ScriptFiles& files, const std::string& script,
+// The real folders a script may read, in order (see above). `scripts` holds the real path of
+// each script named that is a regular file.
+std::vector<std::string> script_folders(const ScriptFiles& files,
+                                        const std::vector<std::string>& scripts,
                                         const std::vector<std::string>& search,
                                         const std::vector<std::string>& installed);
 

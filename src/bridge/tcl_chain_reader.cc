@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "bridge/openocd_commands.h"
 #include "bridge/tcl_sandbox.h"
@@ -74,9 +76,9 @@ ImportFailure top_failure(const OpenocdScript& script, const std::string& top, i
 
 }  // namespace
 
-ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string& text,
-                                     const ScriptFiles& files, const TclLimits& limits,
-                                     ScriptPlace* place) {
+ScriptEvaluation evaluate_tcl_scripts(const std::vector<NamedScript>& scripts,
+                                      const ScriptFiles& files, const TclLimits& limits,
+                                      ScriptPlace* place) {
   TclSandbox sandbox;
   open_sandbox(sandbox, limits, place);
   // The interpreter goes with this function, however it is left.
@@ -86,20 +88,35 @@ ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string&
   script.sandbox = &sandbox;
   script.files = &files;
   add_openocd_commands(script);
-  const int code = evaluate_file(script, file, text);
+  int code = JIM_OK;
+  std::size_t next = 0;
+  while (code == JIM_OK && next < scripts.size()) {
+    code = evaluate_file(script, scripts[next].file, scripts[next].text);
+    ++next;
+  }
   if (sandbox.out_of_memory) throw std::bad_alloc();
   ScriptEvaluation evaluation;
   evaluation.files_read = script.files_read;
+  if (scripts.empty()) return evaluation;
   if (code != JIM_OK) {
-    evaluation.failure = top_failure(script, file, code);
+    evaluation.failure = top_failure(script, scripts[next - 1].file, code);
   } else if (script.taps.empty()) {
     evaluation.failure = failure_on_line(
-        file, text, 1, "the script declares no TAP (with jtag newtap or swj_newdap)");
+        scripts[0].file, scripts[0].text, 1,
+        scripts.size() == 1 ? "the script declares no TAP (with jtag newtap or swj_newdap)"
+                            : "none of the " + std::to_string(scripts.size()) +
+                                  " scripts declares a TAP (with jtag newtap or swj_newdap)");
   } else {
     evaluation.read = true;
     evaluation.taps.assign(script.taps.rbegin(), script.taps.rend());
   }
   return evaluation;
+}
+
+ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string& text,
+                                     const ScriptFiles& files, const TclLimits& limits,
+                                     ScriptPlace* place) {
+  return evaluate_tcl_scripts({NamedScript{file, text}}, files, limits, place);
 }
 
 bool read_tcl_chain(const std::string& file, const std::string& text, const ScriptFiles& files,

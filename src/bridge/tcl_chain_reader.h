@@ -18,10 +18,17 @@
 
 namespace kvr {
 
-// Evaluates the script `text`, the file `file`, and gives the TAPs it declares, from TDI to TDO
-// (the reverse of the order OpenOCD's script declares them in), or where it went wrong; with the
-// files it found and sourced either way. The evaluation records its place in `place` when one is
-// given. A refused allocation throws std::bad_alloc, as Jim's C frames are left.
+// Evaluates the scripts one after the other in one interpreter, in their order, as `openocd -f A
+// -f B' sources its files, and gives the TAPs they declare, from TDI to TDO (the reverse of the
+// order OpenOCD's scripts declare them in: the first TAP of A is the one nearest TDO), or where
+// the first that fails went wrong, the ones after it left unevaluated; with the files they found
+// and sourced either way. The evaluation records its place in `place` when one is given. A
+// refused allocation throws std::bad_alloc, as Jim's C frames are left.
+ScriptEvaluation evaluate_tcl_scripts(const std::vector<NamedScript>& scripts,
+                                      const ScriptFiles& files, const TclLimits& limits,
+                                      ScriptPlace* place = nullptr);
+
+// The same, for the one script `text`, the file `file`.
 ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string& text,
                                      const ScriptFiles& files, const TclLimits& limits,
                                      ScriptPlace* place = nullptr);

@@ -15,9 +15,16 @@ ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string&
   return evaluation;
 }
 
-ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::string& text,
-                                           const ScriptFiles& files, const TclLimits& limits) {
-  return evaluate_tcl_script(file, text, files, limits);
+ScriptEvaluation evaluate_tcl_scripts(const std::vector<NamedScript>& scripts,
+                                      const ScriptFiles& files, const TclLimits& limits,
+                                      ScriptPlace* place) {
+  if (scripts.empty()) return {};
+  return evaluate_tcl_script(scripts.front().file, scripts.front().text, files, limits, place);
+}
+
+ScriptEvaluation evaluate_tcl_scripts_apart(const std::vector<NamedScript>& scripts,
+                                            const ScriptFiles& files, const TclLimits& limits) {
+  return evaluate_tcl_scripts(scripts, files, limits);
 }
 
 bool read_tcl_chain(const std::string& file, const std::string& text, const ScriptFiles& files,

@@ -181,9 +181,8 @@ bool write_whole(int descriptor, const std::string& bytes) {
   return true;
 }
 
-[[noreturn]] void run_child(int result, ScriptPlace* place, const std::string& file,
-                            const std::string& text, const ScriptFiles& files,
-                            const TclLimits& limits) {
+[[noreturn]] void run_child(int result, ScriptPlace* place, const std::vector<NamedScript>& scripts,
+                            const ScriptFiles& files, const TclLimits& limits) {
   keep_only_result(result);
   // Left at the end of its catch, so that the exception is freed before the child ends.
   int status = kEndedByFault;
@@ -199,7 +198,7 @@ bool write_whole(int descriptor, const std::string& bytes) {
     handle(SIGXCPU, on_time_signal);
     limit_child(limits);
     const std::string record =
-        encode_evaluation(evaluate_tcl_script(file, text, files, limits, place));
+        encode_evaluation(evaluate_tcl_scripts(scripts, files, limits, place));
     // The result goes whole: the timer may no longer end the child.
     sigset_t time_signals;
     sigemptyset(&time_signals);
@@ -315,14 +314,17 @@ std::string end_of(const Child& child) {
   }
 }
 
-// A failure at the place the child last recorded, with the text of its line: the script's own,
-// or that of the file it sourced, read again through the same policy.
-ImportFailure failure_at_place(const ScriptPlace& place, const std::string& file,
-                               const std::string& text, const ScriptFiles& files,
-                               const std::string& message) {
+// A failure at the place the child last recorded, with the text of its line: that of a script
+// named, or of a file it sourced, read again through the same policy; before the first command,
+// at the first script.
+ImportFailure failure_at_place(const ScriptPlace& place, const std::vector<NamedScript>& scripts,
+                               const ScriptFiles& files, const std::string& message) {
   const std::string name(place.name, std::min<std::size_t>(place.name_length, sizeof place.name));
+  const std::string& file = scripts.front().file;
   if (place.line == 0) return {file, 0, 0, "", message};
-  if (name == file) return failure_on_line(file, text, place.line, message);
+  for (const NamedScript& script : scripts) {
+    if (name == script.file) return failure_on_line(name, script.text, place.line, message);
+  }
   std::string sourced;
   if (script_file(files, name) == name && files.read(name, sourced)) {
     return failure_on_line(name, sourced, place.line, message);
@@ -332,8 +334,11 @@ ImportFailure failure_at_place(const ScriptPlace& place, const std::string& file
 
 }  // namespace
 
-ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::string& text,
-                                           const ScriptFiles& files, const TclLimits& limits) {
+ScriptEvaluation evaluate_tcl_scripts_apart(const std::vector<NamedScript>& scripts,
+                                            const ScriptFiles& files, const TclLimits& limits) {
+  ScriptEvaluation evaluation;
+  if (scripts.empty()) return evaluation;
+  const std::string& file = scripts.front().file;
   Child child;
   struct sigaction reaped {};
   reaped.sa_handler = SIG_DFL;
@@ -344,7 +349,6 @@ ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::s
   if (shared == MAP_FAILED) throw std::bad_alloc();
   child.place = new (shared) ScriptPlace();
   int ends[2];
-  ScriptEvaluation evaluation;
   if (::pipe2(ends, O_CLOEXEC) != 0) {
     evaluation.failure = {
         file, 0, 0, "",
@@ -355,7 +359,7 @@ ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::s
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(limits.real_seconds * 1e3));
   child.pid = ::fork();
-  if (child.pid == 0) run_child(ends[1], child.place, file, text, files, limits);
+  if (child.pid == 0) run_child(ends[1], child.place, scripts, files, limits);
   const int fork_error = errno;
   ::close(ends[1]);
   if (child.pid < 0) {
@@ -371,7 +375,7 @@ ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::s
     return evaluation;
   }
   evaluation = {};
-  evaluation.failure = failure_at_place(*child.place, file, text, files, end_of(child));
+  evaluation.failure = failure_at_place(*child.place, scripts, files, end_of(child));
   return evaluation;
 }
 

@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "bridge/evaluation_record.h"
 #include "bridge/script_access.h"
@@ -37,10 +38,11 @@ namespace kvr {
 // the record of its result.
 inline constexpr std::size_t kChildMemoryMargin = std::size_t{64} << 20;  // 64 MiB
 
-// evaluate_tcl_script (bridge/tcl_chain_reader.h) in a child process. A refused allocation of this
-// process throws std::bad_alloc, after the child is gone.
-ScriptEvaluation evaluate_tcl_script_apart(const std::string& file, const std::string& text,
-                                           const ScriptFiles& files, const TclLimits& limits);
+// evaluate_tcl_scripts (bridge/tcl_chain_reader.h) in a child process: the scripts one after the
+// other in its one interpreter, within one set of limits. A refused allocation of this process
+// throws std::bad_alloc, after the child is gone.
+ScriptEvaluation evaluate_tcl_scripts_apart(const std::vector<NamedScript>& scripts,
+                                            const ScriptFiles& files, const TclLimits& limits);
 
 }  // namespace kvr
 

@@ -237,16 +237,17 @@ struct Ended {
   std::string taps;  // in the order declared, as jtag names lists them
 };
 
-// OpenOCD's own evaluation of top.cfg in the current folder, with its dummy adapter.
-Ended openocd_ends(int& status) {
+// OpenOCD's own evaluation of the files `named` in the current folder, in their order, with its
+// dummy adapter.
+Ended openocd_ends(const std::vector<std::string>& named, int& status) {
 #if defined(_WIN32)
   status = -1;
   return {};
 #else
-  std::FILE* pipe = ::popen(
-      "openocd -c 'adapter driver dummy' -c 'transport select jtag' -f top.cfg "
-      "-c 'echo \"TAPS: [jtag names]\"' -c shutdown 2>&1",
-      "r");
+  std::string command = "openocd -c 'adapter driver dummy' -c 'transport select jtag'";
+  for (const std::string& file : named) command += " -f " + file;
+  command += " -c 'echo \"TAPS: [jtag names]\"' -c shutdown 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
   std::string output;
   char block[4096];
   for (std::size_t got; (got = std::fread(block, 1, sizeof block, pipe)) > 0;) {
@@ -261,19 +262,20 @@ Ended openocd_ends(int& status) {
 #endif
 }
 
-Ended kvrview_ends() {
+Ended kvrview_ends(const std::vector<std::string>& named) {
   ImportResult result;
   std::string problem;
   Ended ended;
-  ended.ok = import_board({"top.cfg"}, ImportSettings{}, result, problem) == Outcome::kDone;
+  ended.ok = import_board(named, ImportSettings{}, result, problem) == Outcome::kDone;
   for (auto tap = result.chain.rbegin(); tap != result.chain.rend(); ++tap) {
     ended.taps += (ended.taps.empty() ? "" : " ") + full_name(*tap);
   }
   return ended;
 }
 
-// The same scripts in OpenOCD and in kvrview: each row a top.cfg and the files it sources; both end
-// with the same TAPs or both with an error.
+// The same scripts in OpenOCD and in kvrview: each row a top.cfg and the files it sources, and a
+// next.cfg named after it where the row holds one (openocd -f top.cfg -f next.cfg); both end with
+// the same TAPs, in the same order, or both with an error.
 TEST(SandboxTest, AScriptAndItsSourcedFilesEndAsInOpenocd) {
   testing::Sandbox sandbox;
   if (!testing::reads_tcl()) GTEST_SKIP() << kNoJim;
@@ -305,6 +307,13 @@ TEST(SandboxTest, AScriptAndItsSourcedFilesEndAsInOpenocd) {
       {{"top.cfg", "source s.tcl\n" + late}, {"s.tcl", tap + "continue\n"}},
       // An include guard: the common file's TAP once, then each file's own.
       {{"top.cfg", "source [find f1.tcl]\nsource [find f2.tcl]\nsource [find f3.tcl]\n"}},
+      // Two files named evaluate in one interpreter, in their order: its variables and its include
+      // guard hold from one to the next, and the first that fails ends the evaluation.
+      {{"top.cfg", "set ::chip first\n" + tap}, {"next.cfg", "jtag newtap $::chip t -irlen 3\n"}},
+      {{"top.cfg", "source [find f1.tcl]\n"}, {"next.cfg", "source [find f2.tcl]\n" + late}},
+      {{"top.cfg", tap + "break\n"}, {"next.cfg", late}},
+      {{"top.cfg", "source [find target/zynq_7000.cfg]\n"},
+       {"next.cfg", "source [find target/stm32f4x.cfg]\n"}},
   };
   int index = 0;
   for (const auto& files : rows) {
@@ -313,9 +322,11 @@ TEST(SandboxTest, AScriptAndItsSourcedFilesEndAsInOpenocd) {
     fs::current_path(folder);
     for (const auto& [name, text] : common) std::ofstream(name) << text;
     for (const auto& [name, text] : files) std::ofstream(name) << text;
+    std::vector<std::string> named = {"top.cfg"};
+    if (files.count("next.cfg") != 0) named.push_back("next.cfg");
     int status = 0;
-    const Ended openocd = openocd_ends(status);
-    const Ended imported = kvrview_ends();
+    const Ended openocd = openocd_ends(named, status);
+    const Ended imported = kvrview_ends(named);
     EXPECT_EQ(imported.ok, openocd.ok) << files.at("top.cfg") << "OpenOCD's status " << status;
     EXPECT_EQ(imported.taps, openocd.ok ? openocd.taps : "") << files.at("top.cfg");
   }
