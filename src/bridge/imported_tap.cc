@@ -56,6 +56,7 @@ ImportFailure failure_on_line(const std::string& file, std::string_view text, st
 }
 
 std::string import_diagnostic(const ImportFailure& failure) {
+  if (failure.line == 0) return failure.file + ": error: " + failure.message + "\n";
   std::string message = failure.file + ":" + std::to_string(failure.line) + ":" +
                         std::to_string(failure.column) + ": error: " + failure.message + "\n" +
                         failure.line_text + "\n";

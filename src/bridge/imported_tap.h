@@ -1,26 +1,42 @@
 // What an import takes from the files of other tools: the TAPs of a chain, each with its chip name
-// (empty where the file has none), its TAP name and its instruction register (IR) length; and,
-// when a file cannot be taken, where it went wrong and why.
+// (empty where the file has none), its TAP name and its instruction register (IR) length, and the
+// options an OpenOCD script gives it; and, when a file cannot be taken, where it went wrong and
+// why.
 #ifndef KVR_BRIDGE_IMPORTED_TAP_H_
 #define KVR_BRIDGE_IMPORTED_TAP_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kvr {
 
 struct ImportedTap {
+  ImportedTap() = default;
+  // The four fields every reader gives; a script's options are set after.
+  ImportedTap(std::string chip_name, std::string tap_name, std::uint32_t length, bool in_chain)
+      : chip(std::move(chip_name)),
+        tap(std::move(tap_name)),
+        ir_length(length),
+        enabled(in_chain) {}
+
   std::string chip;  // OpenOCD's chip name; empty for a BSDL entity
   std::string tap;
   std::uint32_t ir_length = 0;
   bool enabled = true;  // false for a TAP OpenOCD would leave out of the chain (-disable)
+  std::vector<std::uint32_t> expected_ids;  // each -expected-id, in the order given
+  std::optional<std::uint32_t> ir_capture;  // -ircapture
+  std::optional<std::uint32_t> ir_mask;     // -irmask
 };
 
 // "CHIP.TAP", or the TAP name alone without a chip.
 std::string full_name(const ImportedTap& tap);
 
-// A line and column of a file (both from 1, a tab one column), with the text of that line.
+// A line and column of a file (both from 1, a tab one column), with the text of that line; line 0
+// where no place in the file is known.
 struct ImportFailure {
   std::string file;
   std::uint32_t line = 0;
@@ -38,7 +54,8 @@ ImportFailure failure_at(const std::string& file, std::string_view text, std::si
 ImportFailure failure_on_line(const std::string& file, std::string_view text, std::uint32_t line,
                               std::string message);
 
-// "FILE:LINE:COLUMN: error: MESSAGE", the line and a caret under the column.
+// "FILE:LINE:COLUMN: error: MESSAGE", the line and a caret under the column; "FILE: error:
+// MESSAGE" alone without a place.
 std::string import_diagnostic(const ImportFailure& failure);
 
 // The IR lengths a board can hold: a device of the bypass family, 1 to 0x400 bits.

@@ -1,7 +1,9 @@
 #include "bridge/openocd_commands.h"
 
-#include <filesystem>
+#include <algorithm>
 #include <string_view>
+
+#include "bridge/script_policy.h"
 
 namespace kvr {
 namespace {
@@ -42,7 +44,7 @@ int answer_list(Jim_Interp* interp, const std::vector<std::string>& items) {
 int newtap(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int first) {
   OpenocdScript& script = script_of(interp);
   if (argc < first + 2) return fail(interp, "jtag newtap needs a chip name and a TAP name");
-  ImportedTap tap{std::string(word(argv[first])), std::string(word(argv[first + 1])), 0, true};
+  ImportedTap tap(std::string(word(argv[first])), std::string(word(argv[first + 1])), 0, true);
   const std::string who = "jtag newtap " + full_name(tap) + ": ";
   jim_wide ir_length = -1;
   for (int i = first + 2; i < argc; ++i) {
@@ -55,7 +57,12 @@ int newtap(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int first) {
       if (i + 1 == argc || Jim_GetWide(interp, argv[i + 1], &value) != JIM_OK) {
         return fail(interp, who + std::string(option) + " needs a number");
       }
+      // Kept as OpenOCD keeps them, in 32 bits.
+      const auto bits = static_cast<std::uint32_t>(value);
       if (option == "-irlen") ir_length = value;
+      if (option == "-irmask") tap.ir_mask = bits;
+      if (option == "-ircapture") tap.ir_capture = bits;
+      if (option == "-expected-id") tap.expected_ids.push_back(bits);
       ++i;
     } else if (option != "-ignore-version" && option != "-ignore-bypass") {
       return fail(interp, who + "unknown option `" + std::string(option) + "'");
@@ -116,67 +123,48 @@ int target_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   return answer(interp, "");
 }
 
-// `path` made absolute (when the working folder can be known) and plain, without "." and "..".
-std::filesystem::path plain(const std::string& path) {
-  std::error_code unknown;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, unknown);
-  return (unknown ? std::filesystem::path(path) : absolute).lexically_normal();
-}
-
-bool inside_folders(const ScriptFiles& files, const std::filesystem::path& path) {
-  for (const std::string& folder : files.folders) {
-    const std::filesystem::path relative = path.lexically_relative(plain(folder));
-    if (!relative.empty() && *relative.begin() != "..") return true;
+// Notes a file that find found or source read, once.
+void note_read(OpenocdScript& script, const std::string& path) {
+  if (std::find(script.files_read.begin(), script.files_read.end(), path) ==
+      script.files_read.end()) {
+    script.files_read.push_back(path);
   }
-  return false;
-}
-
-// The file `name` stands for: itself when absolute, else the first search folder's that exists.
-// Empty when there is none, or when it lies outside the search folders.
-std::string located(const ScriptFiles& files, const std::string& name) {
-  if (std::filesystem::path(name).is_absolute()) {
-    const std::filesystem::path path = plain(name);
-    return inside_folders(files, path) && files.exists(path.string()) ? path.string() : "";
-  }
-  for (const std::string& folder : files.folders) {
-    const std::filesystem::path path = plain(folder) / std::filesystem::path(name);
-    const std::filesystem::path normal = path.lexically_normal();
-    if (inside_folders(files, normal) && files.exists(normal.string())) return normal.string();
-  }
-  return "";
-}
-
-std::string not_found(const ScriptFiles& files, std::string_view name) {
-  std::string message = "`" + std::string(name) + "' is in none of the folders a script may read:";
-  for (const std::string& folder : files.folders) message += " " + folder;
-  return message;
 }
 
 int find_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
-  const OpenocdScript& script = script_of(interp);
+  OpenocdScript& script = script_of(interp);
   if (argc != 2) return fail(interp, "find takes one file name");
-  const std::string path = located(*script.files, std::string(word(argv[1])));
-  return path.empty() ? fail(interp, "find: " + not_found(*script.files, word(argv[1])))
-                      : answer(interp, path);
+  const std::string name(word(argv[1]));
+  const std::string path = script_file(*script.files, name);
+  if (path.empty()) return fail(interp, "find: " + not_in_folders(*script.files, name));
+  note_read(script, path);
+  return answer(interp, path);
 }
 
 int source_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   OpenocdScript& script = script_of(interp);
   const bool encoding = argc == 4 && word(argv[1]) == "-encoding";
   if (argc != 2 && !encoding) return fail(interp, "source takes one file name");
-  const std::string_view name = word(argv[argc - 1]);
-  const std::string path = located(*script.files, std::string(name));
-  std::string text;
-  if (path.empty()) return fail(interp, "source: " + not_found(*script.files, name));
-  if (!script.files->read(path, text)) return fail(interp, "source: cannot read " + path);
+  const std::string name(word(argv[argc - 1]));
+  const std::string path = script_file(*script.files, name);
+  if (path.empty()) return fail(interp, "source: " + not_in_folders(*script.files, name));
   if (script.depth >= kMaxSourceDepth) {
     return fail(interp, "source: files nest deeper than " + std::to_string(kMaxSourceDepth));
   }
+  std::string text;
+  if (!script.files->read(path, text)) {
+    return fail(interp, "source: cannot read " + path + (text.empty() ? "" : ": " + text));
+  }
+  note_read(script, path);
   return evaluate_file(script, path, text);
 }
 
 int shutdown_command(Jim_Interp* interp, int, Jim_Obj* const*) {
   return fail(interp, "the script calls shutdown, which stops OpenOCD before it has a chain");
+}
+
+int exit_command(Jim_Interp* interp, int, Jim_Obj* const*) {
+  return fail(interp, "the script calls exit, which OpenOCD refuses before its init");
 }
 
 // Every other command.
@@ -198,27 +186,35 @@ void add_openocd_commands(OpenocdScript& script) {
       {"find", shielded<OpenocdScript, find_command>},
       {"source", shielded<OpenocdScript, source_command>},
       {"shutdown", shielded<OpenocdScript, shutdown_command>},
+      {"exit", shielded<OpenocdScript, exit_command>},
       {"unknown", unknown_command},
   };
   add_commands(script.sandbox->interp, commands, &script);
 }
 
 int evaluate_file(OpenocdScript& script, const std::string& name, const std::string& text) {
-  const std::string& kept = script.texts[name] = text;
-  script.sandbox->limits.steps += script.sandbox->limits.steps_a_byte * text.size();
-  ++script.depth;
+  TclSandbox& sandbox = *script.sandbox;
+  Jim_Interp* interp = sandbox.interp;
+  const std::string& kept = sandbox.texts[name] = text;
+  sandbox.limits.steps += sandbox.limits.steps_a_byte * text.size();
   const std::size_t zero = kept.find('\0');
-  int code = JIM_OK;
   if (zero != std::string::npos) {
     // Jim reads a script up to its first zero byte: the bytes after it would vanish unseen.
     script.placed = failure_at(name, kept, zero, "a zero byte, which a Tcl script cannot hold");
-    Jim_SetResultString(script.sandbox->interp, script.placed->message.c_str(), -1);
-    code = JIM_ERR;
-  } else {
-    code = Jim_EvalSource(script.sandbox->interp, name.c_str(), 1, kept.c_str());
+    Jim_SetResultString(interp, script.placed->message.c_str(), -1);
+    return JIM_ERR;
   }
+  ++script.depth;
+  int code = Jim_EvalSource(interp, name.c_str(), 1, kept.c_str());
   --script.depth;
-  return code;
+  // As Jim's own source: a return from the file's level ends the file with the code it gives;
+  // one from further up ends it as well, as a plain return.
+  if (code == JIM_RETURN && --interp->returnLevel <= 0) {
+    code = interp->returnCode;
+    interp->returnCode = JIM_OK;
+    interp->returnLevel = 0;
+  }
+  return code == JIM_RETURN ? JIM_OK : code;
 }
 
 }  // namespace kvr

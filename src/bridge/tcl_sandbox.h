@@ -5,17 +5,22 @@
 // replaced by the caller's or by ones that touch nothing; `time', `loop' and `xtrace' are gone.
 //
 // A script may be hostile, so its evaluation is bounded: every command it runs and every turn of
-// `while' and `for' (which are ours, so that even an empty body counts) is a step, and past the
-// step limit, or once the heap has grown by more than the memory limit, the script stops with an
-// error at the command it was about to run. The heap is measured where the C library or the
-// sanitizer tells its size (glibc, AddressSanitizer); elsewhere only the step limit holds. A
-// command whose text arguments add up past the memory limit does not run, and `string repeat',
-// `lrepeat', `range', `join' and `split', whose results can be far larger than their arguments,
-// refuse results past the memory limit before they build them. A step of Jim's own commands may
-// cost as much as its data is large, so the processor time is bounded as well: the one limit
-// that depends on the machine, there only to end what the others cannot. Jim itself cannot survive
-// an allocation that fails, and these limits keep it from one; what they do not see is the text of
-// a list made of many references to one long text, which a script can still ask for.
+// `while' and `for' (which are ours, so that even an empty body counts) is a step, taken by a
+// command that Jim calls before every command. No script can replace or remove it: `proc',
+// `rename', `alias' and `local' refuse every command name that holds the byte 1, as its name does,
+// and Jim looks it up under no other (`::' before a name and a namespace both end in such a name).
+// Past the step limit, or once the heap has grown by more than the memory limit, or the processor
+// time is spent, the script stops with an error at the command it was about to run. The heap is
+// measured where the C library or the sanitizer tells its size (glibc, AddressSanitizer). A
+// command whose text arguments add up past the memory limit does not run, and `string repeat' and
+// `string map' (under every abbreviation Jim takes), `lrepeat', `range', `join', `split',
+// `format' and `regsub', whose results can be far larger than their arguments, refuse results
+// past the memory limit before they build them. What these checks cannot see, one command that
+// runs or allocates without end inside Jim, the child process that evaluates an import ends
+// (bridge/tcl_child.h), with limits of the system that no script reaches.
+//
+// The step command also records where the evaluation stands (ScriptPlace), for the errors that
+// Jim gives no place of its own.
 #ifndef KVR_BRIDGE_TCL_SANDBOX_H_
 #define KVR_BRIDGE_TCL_SANDBOX_H_
 
@@ -25,6 +30,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <new>
 #include <string>
 #include <utility>
@@ -35,14 +41,15 @@ namespace kvr {
 
 struct TclSandbox;
 
-// A native command whose result can be far larger than its arguments, behind a guard that first
-// works out how large the result may be.
+// A native command behind a guard: one that first works out how large its result may be, or one
+// that names commands and refuses the step command's name.
 struct GuardedCommand {
   TclSandbox* sandbox = nullptr;
-  std::size_t row = 0;  // in the table of guards
+  std::size_t row = 0;  // in its table of guards
   Jim_CmdProc* native = nullptr;
 };
-inline constexpr std::size_t kGuardedCommands = 5;
+inline constexpr std::size_t kSizeGuards = 7;
+inline constexpr std::size_t kNameGuards = 4;
 
 struct TclSandbox {
   Jim_Interp* interp = nullptr;
@@ -51,12 +58,18 @@ struct TclSandbox {
   std::size_t heap_at_start = 0;
   std::clock_t clock_at_start = 0;
   bool out_of_memory = false;  // one of our commands was refused memory
-  std::array<GuardedCommand, kGuardedCommands> guarded;
+  std::array<GuardedCommand, kSizeGuards> sized;
+  std::array<GuardedCommand, kNameGuards> naming;
+  std::map<std::string, std::string> texts;  // every file evaluated, by the name Jim knows it by
+  ScriptPlace* place = nullptr;              // where the evaluation stands
+  ScriptPlace own_place;                     // the place when the caller gives none
+  Jim_Obj* place_file = nullptr;             // the file name Jim gave the last command, held
+  bool place_file_known = false;             // whether that is a file in `texts'
 };
 
-// Creates the interpreter in `sandbox`; `open_sandbox' and `close_sandbox' pair like new and
-// delete.
-void open_sandbox(TclSandbox& sandbox, const TclLimits& limits);
+// Creates the interpreter in `sandbox`, recording its place in `place` (in the sandbox itself
+// when null); `open_sandbox' and `close_sandbox' pair like new and delete.
+void open_sandbox(TclSandbox& sandbox, const TclLimits& limits, ScriptPlace* place = nullptr);
 void close_sandbox(TclSandbox& sandbox);
 
 // Counts `steps' steps of the script. False, with the error as the interpreter's result, past a

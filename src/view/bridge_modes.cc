@@ -71,11 +71,16 @@ bool makes_bridge_text(ViewMode mode) {
   return mode == ViewMode::kOpenocd || mode == ViewMode::kSvf || mode == ViewMode::kImport;
 }
 
-bool make_bridge_text(const ViewRequest& request, std::string& result, std::string& problem) {
+bool make_bridge_text(const ViewRequest& request, std::string& result, std::string& problem,
+                      std::vector<std::string>* files_read) {
   if (request.mode == ViewMode::kImport) {
     ImportSettings settings;
     settings.search = request.search;
-    return done(import_board(request.imports, settings, result, problem));
+    ImportResult imported;
+    const bool made = done(import_board(request.imports, settings, imported, problem));
+    result = std::move(imported.board);
+    if (files_read != nullptr) *files_read = std::move(imported.files_read);
+    return made;
   }
   std::vector<ChainTap> chain;
   std::string frequency;

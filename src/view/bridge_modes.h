@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "view/view_command_line.h"
 
@@ -14,8 +15,10 @@ namespace kvr {
 bool makes_bridge_text(ViewMode mode);
 
 // The OpenOCD script, the SVF padding or the imported board.cfg in `result`; false with the
-// message for standard error in `problem`.
-bool make_bridge_text(const ViewRequest& request, std::string& result, std::string& problem);
+// message for standard error in `problem`. An import also gives, in `files_read` when given, every
+// file it read: the files named, then those its scripts found or sourced.
+bool make_bridge_text(const ViewRequest& request, std::string& result, std::string& problem,
+                      std::vector<std::string>* files_read = nullptr);
 
 // Serves the input board until a client sends 'Q' or SIGINT or SIGTERM arrives. Returns the exit
 // status: 0, or 1 when the board cannot be read or the port cannot be listened on.

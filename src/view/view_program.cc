@@ -2,6 +2,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "base/file_open.h"
 #include "database/file_kind.h"
@@ -31,6 +32,7 @@ struct Made {
   bool failed = false;    // made, and yet the exit status is 1: a SARIF log of findings that fail
   bool in_place = false;  // already written: --fmt --in-place
   std::string result, messages;
+  std::vector<std::string> read;  // an import's: every file it read, sourced scripts included
 };
 
 // The graph, the picture or the JSON of a board read from either kind of file.
@@ -116,7 +118,7 @@ void format_text(const ViewRequest& request, const InputFile& input, Made& made)
 Made make(const ViewRequest& request) {
   Made made;
   if (makes_bridge_text(request.mode)) {
-    made.ok = make_bridge_text(request, made.result, made.messages);
+    made.ok = make_bridge_text(request, made.result, made.messages, &made.read);
     return made;
   }
   InputFile input;
@@ -150,13 +152,13 @@ bool deliver(const ViewRequest& request, const std::string& result, std::FILE* o
   return false;
 }
 
-// Whether `output` is one of the files the request reads, under any name.
-bool reads(const ViewRequest& request, const std::string& output) {
-  if (output.empty()) return false;
-  for (const std::string& input : request.imports) {
-    if (same_file(input, output)) return true;
+// The first of `inputs` that is the file `output`, under any name; empty when none is.
+std::string reads(const std::vector<std::string>& inputs, const std::string& output) {
+  if (output.empty()) return "";
+  for (const std::string& input : inputs) {
+    if (same_file(input, output)) return input;
   }
-  return false;
+  return "";
 }
 
 }  // namespace
@@ -165,7 +167,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
   try {
     ViewRequest request;
     const std::string usage_error = parse_view_command_line(argc, argv, request);
-    if (usage_error.empty() && reads(request, request.output)) {
+    if (usage_error.empty() && !reads(request.imports, request.output).empty()) {
       std::fprintf(err, "kvrview: the output file `%s' is the input file\n",
                    request.output.c_str());
       return kExitBadUsage;
@@ -183,6 +185,12 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
     if (request.mode == ViewMode::kServe) return serve_board(request, out, err);
     Made made = make(request);
     std::fputs(made.messages.c_str(), err);
+    // A file that a script the import evaluated found or sourced is known only now.
+    if (const std::string read = reads(made.read, request.output); made.ok && !read.empty()) {
+      std::fprintf(err, "kvrview: the output file `%s' is `%s', a file the import read\n",
+                   request.output.c_str(), read.c_str());
+      return kExitBadUsage;
+    }
     std::string problem;
     if (made.ok && !made.in_place && !deliver(request, made.result, out, problem)) {
       std::fputs(problem.c_str(), err);

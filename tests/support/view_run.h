@@ -18,6 +18,13 @@ inline bool reads_tcl() {
          std::string::npos;
 }
 
+// Whether this process runs under valgrind, which keeps the heap's size from the memory limit of
+// imported scripts and holds the address space and the stack of the child that evaluates them.
+inline bool under_valgrind() {
+  const char* preload = std::getenv("LD_PRELOAD");
+  return preload != nullptr && std::string(preload).find("vgpreload") != std::string::npos;
+}
+
 }  // namespace kvr::testing
 
 #endif  // KVR_TESTS_SUPPORT_VIEW_RUN_H_
