@@ -5,6 +5,7 @@
 #include <new>
 
 #include "bridge/openocd_commands.h"
+#include "bridge/tap_enable_handlers.h"
 #include "bridge/tcl_sandbox.h"
 
 namespace kvr {
@@ -87,6 +88,7 @@ ScriptEvaluation evaluate_tcl_script(const std::string& file, const std::string&
   script.files = &files;
   add_openocd_commands(script);
   const int code = evaluate_file(script, file, text);
+  if (code == JIM_OK) select_sub_paths(script);
   if (sandbox.out_of_memory) throw std::bad_alloc();
   ScriptEvaluation evaluation;
   evaluation.files_read = script.files_read;
