@@ -79,6 +79,9 @@ std::string encode_evaluation(const ScriptEvaluation& evaluation) {
       for (const std::uint32_t id : tap.expected_ids) put_number(out, id);
       put_option(out, tap.ir_capture);
       put_option(out, tap.ir_mask);
+      out += static_cast<char>(tap.is_linker ? 1 : 0);
+      put_number(out, static_cast<std::uint32_t>(tap.sub_path + 1));
+      put_text(out, tap.note);
     }
   } else {
     const ImportFailure& failure = evaluation.failure;
@@ -99,7 +102,7 @@ bool decode_evaluation(std::string_view bytes, ScriptEvaluation& evaluation) {
   if (in.take(kMark.size()) != kMark) return false;
   evaluation.read = in.flag();
   if (evaluation.read) {
-    constexpr std::size_t kLeastTap = 4 + 4 + 4 + 1 + 4 + 5 + 5;
+    constexpr std::size_t kLeastTap = 4 + 4 + 4 + 1 + 4 + 5 + 5 + 1 + 4 + 4;
     for (std::uint32_t n = in.count(kLeastTap); n > 0 && in.ok; --n) {
       ImportedTap tap;
       tap.chip = in.text();
@@ -111,6 +114,11 @@ bool decode_evaluation(std::string_view bytes, ScriptEvaluation& evaluation) {
       }
       tap.ir_capture = in.option();
       tap.ir_mask = in.option();
+      tap.is_linker = in.flag();
+      const std::uint32_t sub_path = in.number();
+      in.ok = in.ok && sub_path <= 4;
+      tap.sub_path = static_cast<int>(sub_path) - 1;
+      tap.note = in.text();
       evaluation.taps.push_back(std::move(tap));
     }
   } else {

@@ -5,7 +5,8 @@
 //   1 byte: 1 when the chain was read, 0 when the script failed
 //   read:   the count of TAPs, then for each from TDI to TDO: chip, tap, IR length, 1 byte enabled,
 //           the count of expected IDs and each ID, then -ircapture and -irmask, each 1 byte (1 when
-//           given) and the number
+//           given) and the number, then 1 byte 1 for a linker, its sub-path plus 1 (0 on the main
+//           path) and its note
 //   failed: file, line, column, the text of the line, message
 //   the count of files the script's find found and source read, then each real path
 //   "end."

@@ -1,7 +1,8 @@
 // What an import takes from the files of other tools: the TAPs of a chain, each with its chip name
-// (empty where the file has none), its TAP name and its instruction register (IR) length, and the
-// options an OpenOCD script gives it; and, when a file cannot be taken, where it went wrong and
-// why.
+// (empty where the file has none), its TAP name and its instruction register (IR) length, the
+// options an OpenOCD script or a scan_chain table gives it, and the part it has in a scan-path
+// linker's sub-paths when a script's tap-enable handlers switch one; and, when a file cannot be
+// taken, where it went wrong and why.
 #ifndef KVR_BRIDGE_IMPORTED_TAP_H_
 #define KVR_BRIDGE_IMPORTED_TAP_H_
 
@@ -30,6 +31,12 @@ struct ImportedTap {
   std::vector<std::uint32_t> expected_ids;  // each -expected-id, in the order given
   std::optional<std::uint32_t> ir_capture;  // -ircapture
   std::optional<std::uint32_t> ir_mask;     // -irmask
+  // From a script's tap-enable handlers (bridge/tap_enable_handlers.h): a scan-path linker, whose
+  // sub-path devices stand right after it, towards TDO; or a device of sub-path `sub_path` of the
+  // linker before it; or, for a TAP whose handler was not understood, why, for its comment.
+  bool is_linker = false;
+  int sub_path = -1;  // 0 to 3 on a sub-path, -1 on the main path
+  std::string note;
 };
 
 // "CHIP.TAP", or the TAP name alone without a chip.

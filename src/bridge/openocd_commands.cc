@@ -9,6 +9,7 @@ namespace kvr {
 namespace {
 
 constexpr int kMaxSourceDepth = 64;
+constexpr int kMaxHandlerDepth = 64;
 
 OpenocdScript& script_of(Jim_Interp* interp) {
   return *static_cast<OpenocdScript*>(Jim_CmdPrivData(interp));
@@ -43,6 +44,7 @@ int answer_list(Jim_Interp* interp, const std::vector<std::string>& items) {
 // The options of `jtag newtap' after CHIP and TAP, from argv[first].
 int newtap(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int first) {
   OpenocdScript& script = script_of(interp);
+  if (script.switching) return fail(interp, "jtag newtap: a handler declares no TAP");
   if (argc < first + 2) return fail(interp, "jtag newtap needs a chip name and a TAP name");
   ImportedTap tap(std::string(word(argv[first])), std::string(word(argv[first + 1])), 0, true);
   const std::string who = "jtag newtap " + full_name(tap) + ": ";
@@ -73,7 +75,75 @@ int newtap(Jim_Interp* interp, int argc, Jim_Obj* const* argv, int first) {
     return fail(interp, who + problem);
   }
   tap.ir_length = static_cast<std::uint32_t>(ir_length);
+  script.by_name.try_emplace(full_name(tap), script.taps.size());
+  script.events.emplace_back().on = tap.enabled;
   script.taps.push_back(std::move(tap));
+  return answer(interp, "");
+}
+
+// The place of the TAP named `name`, or false with the error as the interpreter's result.
+bool tap_named(Jim_Interp* interp, const std::string& command, std::string_view name,
+               std::size_t& tap) {
+  const OpenocdScript& script = script_of(interp);
+  const auto found = script.by_name.find(std::string(name));
+  if (found != script.by_name.end()) {
+    tap = found->second;
+    return true;
+  }
+  fail(interp, command + ": no TAP named `" + std::string(name) + "'");
+  return false;
+}
+
+// `jtag configure TAP OPTION VALUE ...': of the options, -event tap-enable and -event tap-disable
+// are kept; `-event E' last answers E's handler.
+int configure(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  OpenocdScript& script = script_of(interp);
+  std::size_t tap = 0;
+  if (argc < 3) return fail(interp, "jtag configure needs a TAP name");
+  if (!tap_named(interp, "jtag configure", word(argv[2]), tap)) return JIM_ERR;
+  TapEvents& events = script.events[tap];
+  for (int i = 3; i < argc; i += 2) {
+    const bool event = word(argv[i]) == "-event" && i + 1 < argc;
+    const std::string_view name = event ? word(argv[i + 1]) : "";
+    std::optional<std::string>* handler = name == "tap-enable"    ? &events.enable
+                                          : name == "tap-disable" ? &events.disable
+                                                                  : nullptr;
+    if (event && i + 2 == argc) return answer(interp, handler && *handler ? **handler : "");
+    if (event && handler != nullptr) *handler = std::string(word(argv[i + 2]));
+    i += event ? 1 : 0;
+  }
+  return answer(interp, "");
+}
+
+// `jtag tapenable TAP' and `jtag tapdisable TAP', after the script.
+int tap_switch(Jim_Interp* interp, int argc, Jim_Obj* const* argv, bool enable) {
+  OpenocdScript& script = script_of(interp);
+  if (!script.switching) return answer(interp, "");
+  const std::string command = enable ? "jtag tapenable" : "jtag tapdisable";
+  std::size_t tap = 0;
+  if (argc != 3) return fail(interp, command + " takes one TAP name");
+  if (!tap_named(interp, command, word(argv[2]), tap)) return JIM_ERR;
+  const int code = switch_tap(script, tap, enable);
+  if (code != JIM_OK) return code;
+  return answer(interp, script.events[tap].on ? "1" : "0");
+}
+
+// `irscan' and `drscan': recorded while a tap-enable handler runs, nothing otherwise.
+int scan_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
+  OpenocdScript& script = script_of(interp);
+  ScanRecord& record = script.scans;
+  if (!record.on) return answer(interp, "");
+  if (record.count < 2) {
+    RecordedScan& scan = record.first[record.count];
+    scan.instruction = word(argv[0]) == "irscan";
+    const auto found =
+        argc > 1 ? script.by_name.find(std::string(word(argv[1]))) : script.by_name.end();
+    scan.plain = argc == (scan.instruction ? 3 : 4) && found != script.by_name.end() &&
+                 Jim_GetWide(interp, argv[argc - 1], &scan.value) == JIM_OK &&
+                 (scan.instruction || Jim_GetWide(interp, argv[2], &scan.bits) == JIM_OK);
+    if (scan.plain) scan.tap = found->second;
+  }
+  ++record.count;
   return answer(interp, "");
 }
 
@@ -87,15 +157,17 @@ int jtag_command(Jim_Interp* interp, int argc, Jim_Obj* const* argv) {
   OpenocdScript& script = script_of(interp);
   const std::string_view sub = argc > 1 ? word(argv[1]) : "";
   if (sub == "newtap") return newtap(interp, argc, argv, 2);
-  // Answers as long as the chain cost a step a TAP, so that asking in a loop stays bounded.
-  const bool asks = sub == "names" || (sub == "tapisenabled" && argc == 3);
-  if (asks && !take_step(*script.sandbox, script.taps.size())) return JIM_ERR;
+  // An answer as long as the chain costs a step a TAP, so that asking in a loop stays bounded.
+  if (sub == "names" && !take_step(*script.sandbox, script.taps.size())) return JIM_ERR;
   if (sub == "names") return answer_list(interp, tap_names(script));
-  if (asks) {
-    for (const ImportedTap& tap : script.taps) {
-      if (full_name(tap) == word(argv[2])) return answer(interp, tap.enabled ? "1" : "0");
-    }
-    return fail(interp, "jtag tapisenabled: no TAP named `" + std::string(word(argv[2])) + "'");
+  if (sub == "tapisenabled" && argc == 3) {
+    std::size_t tap = 0;
+    if (!tap_named(interp, "jtag tapisenabled", word(argv[2]), tap)) return JIM_ERR;
+    return answer(interp, script.events[tap].on ? "1" : "0");
+  }
+  if (sub == "configure") return configure(interp, argc, argv);
+  if (sub == "tapenable" || sub == "tapdisable") {
+    return tap_switch(interp, argc, argv, sub == "tapenable");
   }
   return answer(interp, "");
 }
@@ -177,6 +249,8 @@ int unknown_command(Jim_Interp* interp, int, Jim_Obj* const*) {
 void add_openocd_commands(OpenocdScript& script) {
   const TclCommand commands[] = {
       {"jtag", shielded<OpenocdScript, jtag_command>},
+      {"irscan", shielded<OpenocdScript, scan_command>},
+      {"drscan", shielded<OpenocdScript, scan_command>},
       {"swj_newdap", shielded<OpenocdScript, swj_newdap_command>},
       {"transport", transport_command},
       {"using_jtag", using_command},
@@ -215,6 +289,39 @@ int evaluate_file(OpenocdScript& script, const std::string& name, const std::str
     interp->returnLevel = 0;
   }
   return code == JIM_RETURN ? JIM_OK : code;
+}
+
+int switch_tap(OpenocdScript& script, std::size_t tap, bool enable) {
+  Jim_Interp* interp = script.sandbox->interp;
+  TapEvents& events = script.events[tap];
+  const std::optional<std::string>& handler = enable ? events.enable : events.disable;
+  if (events.on == enable || !handler) return JIM_OK;
+  const std::string who = std::string(enable ? "jtag tapenable " : "jtag tapdisable ") +
+                          full_name(script.taps[tap]) + ": ";
+  if (events.running) return fail(interp, who + "its own handler is running");
+  if (script.handler_depth >= kMaxHandlerDepth) {
+    return fail(interp, who + "handlers nest deeper than " + std::to_string(kMaxHandlerDepth));
+  }
+  Jim_Obj* body = Jim_NewStringObj(interp, handler->c_str(), static_cast<int>(handler->size()));
+  Jim_IncrRefCount(body);
+  events.running = true;
+  ++script.handler_depth;
+  int code = Jim_EvalObj(interp, body);
+  --script.handler_depth;
+  if (code == JIM_RETURN) {  // a return from the handler's level: the code it gives
+    code = interp->returnCode;
+    interp->returnCode = JIM_OK;
+    interp->returnLevel = 0;
+  }
+  if (code != JIM_OK && code != JIM_ERR) {
+    code = fail(interp, who + "its handler ends with `break', `continue' or another code");
+  }
+  // `events' may have moved: no TAP is declared while handlers run, but a handler may try.
+  script.events[tap].running = false;
+  Jim_DecrRefCount(interp, body);
+  if (code != JIM_OK) return code;
+  script.events[tap].on = enable;
+  return JIM_OK;
 }
 
 }  // namespace kvr

@@ -60,6 +60,14 @@ bool is_hex(std::string_view text, bool idcode = false) {
                      [&](char c) { return hex_digit_value(c) >= 0 || (idcode && c == '*'); });
 }
 
+// The low 32 bits of a number of is_hex, a '*' digit as 0.
+std::uint32_t hex_value(std::string_view text) {
+  std::uint32_t value = 0;
+  for (const char c : text.substr(2))
+    value = value * 16 + static_cast<std::uint32_t>(std::max(hex_digit_value(c), 0));
+  return value;
+}
+
 std::int64_t decimal(std::string_view text) {
   std::int64_t value = 0;
   for (const char c : text) value = value * 10 + (c - '0');
@@ -104,6 +112,10 @@ struct TableReader {
     tap.tap = std::string(dot == std::string_view::npos ? name : name.substr(dot + 1));
     tap.ir_length = static_cast<std::uint32_t>(decimal(w[5].text));
     tap.enabled = w[2].text == "Y";
+    // OpenOCD shows 0 for a TAP that expects no IDCODE.
+    if (hex_value(w[4].text) != 0) tap.expected_ids.push_back(hex_value(w[4].text));
+    tap.ir_capture = hex_value(w[6].text);
+    tap.ir_mask = hex_value(w[7].text);
     return true;
   }
 };
@@ -131,7 +143,10 @@ bool read_scan_chain_table(const std::string& file, std::string_view text,
   std::vector<ImportedTap> rows;
   for (++at; at < lines.size(); ++at) {
     const std::vector<Word> w = words_of(lines[at]);
-    if (w.size() == 1 && is_hex(w[0].text, true) && !rows.empty()) continue;  // one more ID
+    if (w.size() == 1 && is_hex(w[0].text, true) && !rows.empty()) {  // one more ID
+      rows.back().expected_ids.push_back(hex_value(w[0].text));
+      continue;
+    }
     if (w.empty() || !is_decimal(w[0].text)) break;
     rows.emplace_back();
     if (!reader.row(w, lines[at], rows.size() - 1, rows.back())) return false;

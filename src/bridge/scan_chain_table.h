@@ -4,8 +4,10 @@
 //    0 omap3530.dsp           n     0x00000000 0x00000000    38 0x25  0x3f
 //    1 omap3530.cpu           Y     0x00000000 0x0b6d602f     4 0x01  0x0f
 // A row a TAP, numbered from 0 for the TAP nearest TDO; a TAP with several expected IDCODEs gets a
-// line more for each, holding that ID alone. Lines before the header (the rest of OpenOCD's
-// output) are skipped, and the table ends at the first line that is no row.
+// line more for each, holding that ID alone. Each TAP keeps its expected IDCODEs (an Expected of 0,
+// which OpenOCD shows for a TAP that expects none, is none; a digit `*', one OpenOCD does not
+// compare, is 0), its IrCap as -ircapture and its IrMask as -irmask. Lines before the header (the
+// rest of OpenOCD's output) are skipped, and the table ends at the first line that is no row.
 #ifndef KVR_BRIDGE_SCAN_CHAIN_TABLE_H_
 #define KVR_BRIDGE_SCAN_CHAIN_TABLE_H_
 

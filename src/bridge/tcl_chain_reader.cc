@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bridge/openocd_commands.h"
+#include "bridge/tap_enable_handlers.h"
 #include "bridge/tcl_sandbox.h"
 
 namespace kvr {
@@ -94,6 +95,7 @@ ScriptEvaluation evaluate_tcl_scripts(const std::vector<NamedScript>& scripts,
     code = evaluate_file(script, scripts[next].file, scripts[next].text);
     ++next;
   }
+  if (code == JIM_OK) select_sub_paths(script);
   if (sandbox.out_of_memory) throw std::bad_alloc();
   ScriptEvaluation evaluation;
   evaluation.files_read = script.files_read;

@@ -124,7 +124,7 @@ const char kTable[] =
     " 0 soc.dsp                Y     0x00000000 0x00000000    38 0x25  0x3f\n"
     " 1 soc.cpu                n     0x0b6d602f 0x0b6d602f     4 0x01  0x0f\n"
     "                                           0x1b6d602f\n"
-    " 2 x.y.boundary           Y     0x00000000 0x00000000     6 0x01  0x03\n"
+    " 2 x.y.boundary           Y     0x00000000 0x*ba00477     6 0x01  0x03\n"
     "\n"
     "shutdown command invoked\n";
 
@@ -166,6 +166,13 @@ TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
                 "jtag newtap 9chip 1tap -irlen 1\njtag newtap a cpu -irlen 2\n"
                 "jtag newtap b cpu -irlen 3\njtag newtap x.y verylongname -irlen 0x400\n"
                 "jtag newtap - - -irlen 5 -enable\n");
+  // Two chips' boundary-scan TAPs named alike, and one chip's script sourced twice.
+  sandbox.write(
+      "clash.tcl",
+      "jtag newtap zynq_pl bs -irlen 6\njtag newtap zynq dap -irlen 4\n"
+      "jtag newtap stm32f4x cpu -irlen 4 -ircapture 0x1 -irmask 0xf -expected-id 0x4ba00477\n"
+      "jtag newtap stm32f4x bs -irlen 5 -expected-id 0x6413041 -expected-id 0x06419041\n"
+      "jtag newtap stm32f4x cpu -irlen 4\njtag newtap stm32f4x bs -irlen 5\n");
   sandbox.write("table.txt", kTable);
   sandbox.write("a.bsd", bsdl("STM32F1_Medium",
                               "attribute instruction_length of stm32f1_medium "
@@ -178,23 +185,38 @@ TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
     std::vector<std::string> lines;
     bool needs_tcl;
   } cases[] = {
+      // Each device's comment: its full name and the options its script gave it.
       {{"--search", "lib", "board.tcl"},
        {"\"extra1\"   BYPASS01F  ; soc.extra1", "\"extra0\"   BYPASS01F  ; soc.extra0",
-        "\"jrc\"      BYPASS006  ; soc.jrc",
-        "; soc.cpu is left out: it is disabled, out of the chain",
-        "\"dsp\"      BYPASS026  ; soc.dsp"},
+        "\"jrc\"      BYPASS006  ; soc.jrc -ircapture 0x01 -irmask 0x0f",
+        "; soc.cpu -expected-id 0x0b6d602f is left out: it is disabled, out of the chain",
+        "\"dsp\"      BYPASS026  ; soc.dsp -ircapture 0x01 -irmask 0x0f"},
        true},
-      // The naming rule: TAP, else CHIP_TAP reduced, else numbered.
+      // A name that clashes is shortened to the chip's first letters and the TAP's; numbered only
+      // where chip and TAP clash as well.
+      {{"clash.tcl"},
+       {"\"stm_bs\"   BYPASS005  ; stm32f4x.bs", "\"stm_cpu\"  BYPASS004  ; stm32f4x.cpu",
+        "\"stm_bs_2\" BYPASS005  ; stm32f4x.bs -expected-id 0x06413041 -expected-id 0x06419041",
+        "\"stm_cp_2\" BYPASS004  ; stm32f4x.cpu -expected-id 0x4ba00477 -ircapture 0x01 -irmask "
+        "0x0f",
+        "\"dap\"      BYPASS004  ; zynq.dap", "\"zynq_bs\"  BYPASS006  ; zynq_pl.bs"},
+       true},
+      // The naming rule: TAP when no other TAP has it, else CHIP_TAP shortened, else numbered.
       {{"names.tcl"},
-       {"\"tap\"      BYPASS005  ; -.-", "\"xy_veryl\" BYPASS400  ; x.y.verylongname",
-        "\"cpu\"      BYPASS003  ; b.cpu", "\"a_cpu\"    BYPASS002  ; a.cpu",
-        "\"chip_1ta\" BYPASS001  ; 9chip.1tap"},
+       {"\"tap\"      BYPASS005  ; -.-", "\"x_verylo\" BYPASS400  ; x.y.verylongname",
+        "\"b_cpu\"    BYPASS003  ; b.cpu", "\"a_cpu\"    BYPASS002  ; a.cpu",
+        "\"chi_1tap\" BYPASS001  ; 9chip.1tap"},
        true},
-      // A table is listed from TDO; several files stand from TDI to TDO.
+      // A table is listed from TDO, with its Expected (a `*' digit as 0), IrCap and IrMask; several
+      // files stand from TDI to TDO.
       {{"a.bsd", "table.txt", "b.bsd"},
-       {"\"stm32f1_\" BYPASS005  ; STM32F1_Medium", "\"boundary\" BYPASS006  ; x.y.boundary",
-        "; soc.cpu is left out: it is disabled, out of the chain",
-        "\"dsp\"      BYPASS026  ; soc.dsp", "\"stm32f_2\" BYPASS00C  ; stm32f1_medium_LQFP"},
+       {"\"stm32f1_\" BYPASS005  ; STM32F1_Medium",
+        "\"boundary\" BYPASS006  ; x.y.boundary -expected-id 0x0ba00477 -ircapture 0x01 -irmask "
+        "0x03",
+        "; soc.cpu -expected-id 0x0b6d602f -expected-id 0x1b6d602f -ircapture 0x01 -irmask 0x0f "
+        "is left out:",
+        "\"dsp\"      BYPASS026  ; soc.dsp -ircapture 0x25 -irmask 0x3f",
+        "\"stm32f_2\" BYPASS00C  ; stm32f1_medium_LQFP"},
        false},
   };
   for (const auto& c : cases) {
@@ -288,6 +310,13 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
 TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
   testing::Sandbox sandbox;
   sandbox.write("chip.tcl", kChipScript);
+  // Two chips' boundary-scan TAPs named alike, and one chip's script sourced twice.
+  sandbox.write(
+      "clash.tcl",
+      "jtag newtap zynq_pl bs -irlen 6\njtag newtap zynq dap -irlen 4\n"
+      "jtag newtap stm32f4x cpu -irlen 4 -ircapture 0x1 -irmask 0xf -expected-id 0x4ba00477\n"
+      "jtag newtap stm32f4x bs -irlen 5 -expected-id 0x6413041 -expected-id 0x06419041\n"
+      "jtag newtap stm32f4x cpu -irlen 4\njtag newtap stm32f4x bs -irlen 5\n");
   sandbox.write("table.txt", kTable);
   const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
   sandbox.run({"-g2", "--", board, "b.dat"});

@@ -1,8 +1,8 @@
 // The files the bridge generates hold what they say and nothing else, whatever names and file
 // names they are made from: every board.cfg of --import passes the built kvrbuild's -p2 with one
 // device for each TAP in the chain; every OpenOCD script of --openocd, sourced by the real
-// OpenOCD, declares exactly the board's TAPs, or is refused; every SVF of --svf is two comment
-// lines and its four commands.
+// OpenOCD, declares exactly the board's TAPs, or is refused, and imports back to the board's
+// devices, linkers and sub-paths; every SVF of --svf is two comment lines and its four commands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -229,6 +229,66 @@ TEST(GeneratedFilesTest, AnOpenocdScriptDeclaresExactlyTheBoardsTapsOrIsRefused)
   sandbox.write("b.dat", bytes);
   EXPECT_TRUE(is_svf(kvrview({"--svf", "c\nhir 9", "b.dat"}).out));
   if (!openocd) GTEST_SKIP() << "there is no `openocd' to run (Debian package openocd)";
+}
+
+// The lines of an OpenOCD script that are no comment: the TAPs declared, in order, with their IR
+// lengths and -disable, and the linkers' switching, which names each sub-path's devices.
+std::string commands_of(const std::string& script) {
+  std::istringstream in(script);
+  std::string commands;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.starts_with("#")) commands += line + "\n";
+  }
+  return commands;
+}
+
+// Seeded random boards whose first linker has a sub-path with devices, and that sub-path.
+struct LinkedBoard {
+  std::string text;
+  std::string select;  // LINKER:K
+};
+std::vector<LinkedBoard> linked_boards(std::size_t count) {
+  std::vector<LinkedBoard> boards;
+  for (unsigned seed = 1; boards.size() < count; ++seed) {
+    const testing::GeneratedBoard board = testing::generate_board(seed, 2);
+    for (const DeviceRecord& device : board.devices) {
+      const auto used = std::find_if(device.sub_id.begin(), device.sub_id.end(),
+                                     [](std::uint32_t first) { return first != 0; });
+      if (device.connect != 1 || used == device.sub_id.end()) continue;
+      boards.push_back({board.text, std::string(board.device_names[device.dev_id - 1].data()) +
+                                        ":" + std::to_string(used - device.sub_id.begin())});
+      break;
+    }
+  }
+  return boards;
+}
+
+TEST(GeneratedFilesTest, AnImportOfAnOpenocdScriptGivesBackTheBoardsLinkersAndSubPaths) {
+  if (!testing::reads_tcl()) {
+    GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
+  }
+  // Each board written as a script, with no sub-path selected and with one, imported, compiled
+  // by kvrbuild and written as a script again: the same TAPs in the same order, of the same IR
+  // lengths, the same linkers switching the same sub-paths' devices.
+  for (const LinkedBoard& board : linked_boards(6)) {
+    for (const std::vector<std::string>& select :
+         {std::vector<std::string>{}, std::vector<std::string>{"--select", board.select}}) {
+      testing::Sandbox sandbox;
+      sandbox.write("board.cfg", board.text);
+      std::vector<std::string> first = {"--openocd", "-o", "first.tcl", "board.cfg"};
+      std::vector<std::string> again = {"--openocd", "-o", "again.tcl", "imported.cfg"};
+      first.insert(first.end(), select.begin(), select.end());
+      again.insert(again.end(), select.begin(), select.end());
+      ASSERT_EQ(kvrview(first).exit_status, 0) << board.text;
+      const testing::RunResult import = kvrview({"--import", "-o", "imported.cfg", "first.tcl"});
+      ASSERT_EQ(import.exit_status, 0) << import.err;
+      EXPECT_EQ(run_program(KVR_BUILD_PATH " -p2 -- imported.cfg", "p2.txt"), 0)
+          << sandbox.read("p2.txt") << sandbox.read("imported.cfg");
+      ASSERT_EQ(kvrview(again).exit_status, 0) << sandbox.read("imported.cfg");
+      EXPECT_EQ(commands_of(sandbox.read("again.tcl")), commands_of(sandbox.read("first.tcl")))
+          << board.text << sandbox.read("imported.cfg");
+    }
+  }
 }
 
 }  // namespace
