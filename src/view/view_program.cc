@@ -8,6 +8,7 @@
 #include "lint/board_checks.h"
 #include "lint/board_input.h"
 #include "lint/diagnostics.h"
+#include "lsp/language_server.h"
 #include "view/bridge_modes.h"
 #include "view/config_text.h"
 #include "view/dot_graph.h"
@@ -145,6 +146,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       return 0;
     }
     if (request.mode == ViewMode::kServe) return serve_board(request, out, err);
+    if (request.mode == ViewMode::kLsp) return lsp::serve_language_on_standard_streams();
     Made made = make(request);
     std::fputs(made.messages.c_str(), err);
     std::string problem;
