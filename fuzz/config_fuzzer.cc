@@ -1,13 +1,14 @@
 // A board configuration file of arbitrary text; the first byte chooses the version (bit 0 set: 1)
 // and the verbose echo (bit 1). The status is one the parser may return; a model it gives keeps
 // the path rules, and is written in both versions, recognised, and analysed back to its counts.
-// kvrview --check reads the text (checking names afterwards) to the same status and line, and
-// reports that error.
+// kvrview --check reads the text (checking names afterwards) to the same status and line, reports
+// that error first and the errors after it in file order.
 #include <set>
 
 #include "database/file_kind.h"
+#include "lint/board_analysis.h"
+#include "lint/parse_errors.h"
 #include "support/harness.h"
-#include "lint/board_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kvr;
@@ -18,19 +19,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   const testing::Parsed parsed = testing::parse_text(text, (data[0] & 1) ? 1 : 2, data[0] & 2);
   KVR_REQUIRE(kParserStatuses.count(parsed.status) == 1);
-  // kvrview --check of the same text: the parser's status, and its error among the diagnostics.
-  InputFile input;  // which closes the stream
-  input.stream = testing::stream_with(text).release();
-  input.version = (data[0] & 1) ? 1 : 2;
-  ConfigReading reading;
-  LoadedBoard loaded;
-  const bool read = read_config("b.cfg", input, reading, loaded);
-  KVR_REQUIRE(reading.status == parsed.status && read == (parsed.status == 0));
-  KVR_REQUIRE(reading.stop.line == parsed.line);  // checked at once or afterwards, the same stop
-  const CheckReport report = check_report("b.cfg", reading, read ? &loaded : nullptr, {});
-  KVR_REQUIRE(report.failed == (parsed.status != 0));
-  KVR_REQUIRE(parsed.status == 0 ||
-              report.text.find("error: " + status_title(parsed.status)) != std::string::npos);
+  // kvrview --check of the same text, where its label gives the version chosen: the parser's
+  // status and line first, the errors after it in file order, every edit of a fix-it inside it.
+  const std::uint8_t version = (data[0] & 1) ? 1 : 2;
+  if (config_version_of(text) == version) {
+    const BoardAnalysis analysis = analyse_board_text("b.cfg", text, {});
+    KVR_REQUIRE(analysis.reading.status == parsed.status);
+    KVR_REQUIRE(analysis.reading.stop.line == parsed.line);  // checked at once or afterwards
+    KVR_REQUIRE(parsed.status == 0 || analysis.failed);
+    KVR_REQUIRE(parsed.status == 0 ||
+                check_text(analysis).find("error: " + status_title(parsed.status)) !=
+                    std::string::npos);
+    std::size_t last = 0;
+    bool first = true;
+    for (const Diagnostic& d : analysis.diagnostics) {
+      if (d.status == 0) continue;
+      KVR_REQUIRE(first ? d.status == parsed.status : d.range.offset > last);
+      first = false;
+      last = d.range.offset;
+      for (const Remark& r : d.remarks) {
+        for (const FixIt& fix : r.fixes) {
+          for (const TextEdit& e : fix.edits) KVR_REQUIRE(e.range.offset <= text.size());
+        }
+      }
+    }
+  }
   if (parsed.status != 0) return 0;
   KVR_REQUIRE(testing::path_rule_broken(parsed.devices, parsed.model.class_count).empty());
   for (std::uint8_t version : {std::uint8_t{1}, std::uint8_t{2}}) {

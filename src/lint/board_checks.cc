@@ -20,17 +20,35 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-Place place_of(const NamePlace& place, std::uint32_t offset = 0) {
-  return {place.line, place.full_line, place.column + 1u + offset};
+// The `length` bytes that begin `offset` bytes after `place`.
+SourceRange range_of(const CheckInput& input, const NamePlace& place, std::size_t length,
+                     std::uint32_t offset = 0) {
+  const std::uint32_t column = place.column + offset;
+  return range_of(input.lines, place.full_line, column,
+                  column + static_cast<std::uint32_t>(length));
+}
+
+Remark help(std::string text, std::vector<FixIt> fixes = {}) {
+  return {Remark::Kind::kHelp, {}, std::move(text), std::move(fixes)};
+}
+
+// A fix-it that replaces `range` by `text`.
+FixIt replacement(std::string title, const SourceRange& range, std::string text) {
+  return {std::move(title), {{range, std::move(text)}}};
 }
 
 std::string quoted(std::string_view text) {
   return "`" + std::string(text) + "'";
 }
 
-// A warning of `check` at `place`; the check's name is added when the report is made.
-Diagnostic warning(const Place& place, std::string text, std::vector<Remark> remarks = {}) {
-  return {"warning", place, std::move(text), std::move(remarks)};
+// A warning at `range`; the check's name and severity are set when the checks have run.
+Diagnostic warning(const SourceRange& range, std::string text, std::vector<Remark> remarks = {}) {
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.message = std::move(text);
+  d.range = range;
+  d.remarks = std::move(remarks);
+  return d;
 }
 
 // The family row a class ID resolves to, as the parser resolves it; nothing when none does.
@@ -62,7 +80,7 @@ bool hex_or_x(char c) {
 // resolves to a family.
 template <typename Look>
 void for_each_resolved(const CheckInput& input, Look look) {
-  for (const WrittenDevice& device : input.reading.written.devices) {
+  for (const WrittenDevice& device : input.written.devices) {
     const std::string upper = upper_cased(device.class_id);
     if (const std::optional<std::uint32_t> r = row_of(upper, input.reading.version)) {
       look(device, upper, *r);
@@ -87,14 +105,15 @@ void class_id_prefix(const CheckInput& input, std::vector<Diagnostic>& found) {
             continue;
           }
           const std::size_t missing = other.full_length - upper.size();
+          const SourceRange range = range_of(input, device.class_place, device.class_id.size());
           found.push_back(warning(
-              place_of(device.class_place),
+              range,
               "class ID " + quoted(device.class_id) + " is taken as " + table[r].type_name + " (" +
                   ir_text(table[r], r, upper) + "), but it begins like " + other.type_name + " (" +
                   ir_text(other, s, upper) + ") with its last " + std::to_string(missing) +
                   (missing == 1 ? " character" : " characters") + " missing",
-              {{"help", place_of(device.class_place),
-                "write " + quoted(other.type_name) + " in full where that family is meant"}}));
+              {help("write " + quoted(other.type_name) + " in full where that family is meant",
+                    {replacement("write " + quoted(other.type_name), range, other.type_name)})}));
           break;
         }
       });
@@ -117,37 +136,52 @@ void class_id_digits(const CheckInput& input, std::vector<Diagnostic>& found) {
     const std::uint32_t value = read_hex_u32(digits.c_str());
     const std::string written = device.class_id.substr(row.literal_length);
     const bool has_x = std::string_view(row.type_name).find('x') != std::string_view::npos;
+    // The same class written plainly, where its digits are those of the value read.
+    std::vector<FixIt> fixes;
+    if (const std::optional<std::string> plain = digits_for(value, digit_count(row));
+        plain && hex_or_x((*plain)[0]) && written.size() == plain->size()) {
+      const std::string id = device.class_id.substr(0, row.literal_length) + *plain;
+      fixes.push_back(replacement("write " + quoted(id) + ", the same class",
+                                  range_of(input, device.class_place, device.class_id.size()), id));
+    }
     found.push_back(
-        warning(place_of(device.class_place, row.literal_length),
+        warning(range_of(input, device.class_place, written.size(), row.literal_length),
                 "the characters " + quoted(written) + " of class ID " + quoted(device.class_id) +
                     " are not hexadecimal digits: they are read as " + hex_text(value) +
                     ", which gives the high-level class " + hex_text(row.high_level_base + value),
-                {{"help",
-                  {},
-                  "write the " + std::to_string(written.size()) + " characters after " +
-                      quoted(std::string_view(row.type_name, row.literal_length)) +
-                      " as hexadecimal digits" + (has_x ? ", or as x's" : "")}}));
+                {help("write the " + std::to_string(written.size()) + " characters after " +
+                          quoted(std::string_view(row.type_name, row.literal_length)) +
+                          " as hexadecimal digits" + (has_x ? ", or as x's" : ""),
+                      std::move(fixes))}));
   });
 }
 
 void unknown_variable(const CheckInput& input, std::vector<Diagnostic>& found) {
   std::vector<const char*> names;
   for (const DocumentedVariable& v : documented_variables()) names.push_back(v.name);
-  for (const WrittenVariable& variable : input.reading.written.variables) {
+  for (const WrittenVariable& variable : input.written.variables) {
     if (find_documented_variable(variable.name) != nullptr) continue;
+    const SourceRange range = range_of(input, variable.name_place, variable.name.size(), 1);
     std::vector<Remark> remarks;
     if (std::optional<std::string> near = closest(variable.name, names)) {
-      remarks.push_back({"help", {}, "did you mean [" + *near + "]?"});
+      // A name another variable has would be a name used twice.
+      std::vector<FixIt> fixes;
+      if (std::none_of(input.written.variables.begin(), input.written.variables.end(),
+                       [&](const WrittenVariable& v) {
+                         return equal_nocase(v.name.c_str(), near->c_str()) == 0;
+                       })) {
+        fixes.push_back(replacement("write [" + *near + "]", range, *near));
+      }
+      remarks.push_back(help("did you mean [" + *near + "]?", std::move(fixes)));
     }
     found.push_back(
-        warning(place_of(variable.name_place, 1),
-                "variable [" + variable.name + "] is not one that `kvrbuild -vi' documents",
+        warning(range, "variable [" + variable.name + "] is not one that `kvrbuild -vi' documents",
                 std::move(remarks)));
   }
 }
 
 void variable_kind(const CheckInput& input, std::vector<Diagnostic>& found) {
-  for (const WrittenVariable& variable : input.reading.written.variables) {
+  for (const WrittenVariable& variable : input.written.variables) {
     const DocumentedVariable* documented = find_documented_variable(variable.name);
     if (documented == nullptr) continue;
     const ValueKind kind = kind_of_value(variable.value);
@@ -157,11 +191,11 @@ void variable_kind(const CheckInput& input, std::vector<Diagnostic>& found) {
                       : documented->kinds == kStringValue
                           ? "write the value between single quotes, such as 'KVR200.OUT'"
                           : "write a number, or a string between single quotes";
-    found.push_back(warning(place_of(variable.value_place),
+    found.push_back(warning(range_of(input, variable.value_place, variable.value.size()),
                             "[" + variable.name + "] takes " +
                                 std::string(kinds_text(documented->kinds)) + ", but " +
                                 quoted(variable.value) + " is " + std::string(kinds_text(kind)),
-                            {{"help", {}, how}}));
+                            {help(how)}));
   }
 }
 
@@ -199,7 +233,7 @@ std::set<std::pair<std::uint64_t, std::uint64_t>> path_lengths(const StoredBoard
 void path_size(const CheckInput& input, std::vector<Diagnostic>& found) {
   if (input.loaded == nullptr) return;
   const auto ways = path_lengths(input.loaded->board);
-  for (const WrittenVariable& variable : input.reading.written.variables) {
+  for (const WrittenVariable& variable : input.written.variables) {
     const std::string name = upper_cased(variable.name);
     const bool ir = name == "VORTA_SIZE_IRPATH";
     if ((!ir && name != "VORTA_SIZE_DRPATH") || kind_of_value(variable.value) != kNumberValue)
@@ -215,15 +249,23 @@ void path_size(const CheckInput& input, std::vector<Diagnostic>& found) {
                                                : ", ") +
                 std::to_string(length);
     }
+    const SourceRange range = range_of(input, variable.value_place, variable.value.size());
+    std::vector<FixIt> fixes;
+    constexpr std::size_t kMostFixes = 4;
+    for (const std::uint64_t length : lengths) {
+      if (lengths.size() > kMostFixes) break;
+      fixes.push_back(replacement("set [" + variable.name + "] to " + std::to_string(length), range,
+                                  std::to_string(length)));
+    }
+    fixes.push_back(replacement("set [" + variable.name + "] to 0", range, "0"));
     found.push_back(warning(
-        place_of(variable.value_place),
+        range,
         "[" + variable.name + "] is " + std::to_string(given) + ", but the scan path holds " +
             listed + (ir ? " IR bits" : " devices") +
             (lengths.size() > 1 ? ", as its linkers select a sub-path or none" : ""),
-        {{"help",
-          {},
-          "give 0 to have the length worked out from the scan path, or -Wno-path-size where the "
-          "description leaves devices out on purpose"}}));
+        {help("give 0 to have the length worked out from the scan path, or -Wno-path-size where "
+              "the description leaves devices out on purpose",
+              std::move(fixes))}));
   }
 }
 
@@ -235,11 +277,11 @@ void cr_line_ends(const CheckInput& input, std::vector<Diagnostic>& found) {
     const std::size_t line_start = text.rfind('\n', at) + 1;  // 0 when there is none before
     const auto full_line =
         static_cast<std::uint32_t>(std::count(text.begin(), text.begin() + at, '\n') + 1);
-    Diagnostic lone =
-        warning({full_line & 0xFFFF, full_line, static_cast<std::uint32_t>(at - line_start + 1)},
-                "a carriage return without a line feed ends no line: what follows "
-                "it is read as part of this line",
-                {{"help", {}, "save the file with LF or CR LF line ends"}});
+    const auto column = static_cast<std::uint32_t>(at - line_start);
+    Diagnostic lone = warning(range_of(input.lines, full_line, column, column + 1),
+                              "a carriage return without a line feed ends no line: what follows "
+                              "it is read as part of this line",
+                              {help("save the file with LF or CR LF line ends")});
     lone.quote = false;  // the line would show as what its carriage returns overwrite
     found.push_back(std::move(lone));
     return;  // one is enough: the file as a whole has them
@@ -252,19 +294,17 @@ void empty_linker(const CheckInput& input, std::vector<Diagnostic>& found) {
   for (std::size_t i = 0; i < devices.size(); ++i) {
     const DeviceRecord& d = devices[i];
     if (d.connect != 1 || d.sub_id != std::array<std::uint32_t, 4>{}) continue;
-    const WrittenDevice& written = input.reading.written.devices[i];
-    found.push_back(warning(place_of(written.name_place),
+    const WrittenDevice& written = input.written.devices[i];
+    found.push_back(warning(range_of(input, written.name_place, written.name.size() + 2),
                             "linker " + quoted(written.name) + " has four empty sub-paths",
-                            {{"help",
-                              {},
-                              "list the devices of its sub-paths in its four groups, or remove "
-                              "it"}}));
+                            {help("list the devices of its sub-paths in its four groups, or "
+                                  "remove it")}));
   }
 }
 
-// Why a file read as version 1 was meant as version 2: what stands before its label, and where
-// on the first line the label begins (its 0-based column).
-const char* label_late(const std::string& text, std::size_t* column = nullptr) {
+}  // namespace
+
+const char* label_late(std::string_view text, std::size_t* column) {
   std::string_view rest = text;
   const char* why = nullptr;
   if (rest.starts_with(kByteOrderMark)) {
@@ -281,14 +321,19 @@ const char* label_late(const std::string& text, std::size_t* column = nullptr) {
   return why;
 }
 
+namespace {
+
 void label(const CheckInput& input, std::vector<Diagnostic>& found) {
   std::size_t column = 0;
   const char* why = label_late(input.reading.text, &column);
   if (input.loaded == nullptr || input.reading.version != 1 || why == nullptr) return;
-  found.push_back(warning({1, 1, static_cast<std::uint32_t>(column + 1)},
+  const auto at = static_cast<std::uint32_t>(column);
+  found.push_back(warning(range_of(input.lines, 1, at, at + format::kLabelLength),
                           "the label `;CFG-2.0' comes after " + std::string(why) +
                               ", so the file is read as a version 1 board configuration",
-                          {{"help", {}, "begin the file with the label itself"}}));
+                          {help("begin the file with the label itself",
+                                {replacement("remove what stands before the label",
+                                             range_of(input.lines, 1, 0, at), "")})}));
 }
 
 constexpr BoardCheck kChecks[] = {
@@ -304,117 +349,6 @@ constexpr BoardCheck kChecks[] = {
     {"empty-linker", true, "a linker whose four sub-paths are empty", empty_linker},
     {"label", true, "a label after a byte-order mark or a blank", label},
 };
-
-// The name or statement token that starts at `column` (0-based) of `line`.
-std::string token_at(const std::string& line, std::size_t column) {
-  if (column >= line.size()) return "";
-  const std::size_t end = line.find_first_of(" \t\r\n;", column);
-  return line.substr(column, end == std::string::npos ? std::string::npos : end - column);
-}
-
-// The notes and help of the parser's error.
-void annotate(const ConfigReading& reading, Diagnostic& error, const LineTexts& lines) {
-  const ParseStop& stop = reading.stop;
-  const auto found = lines.find(stop.full_line);
-  const std::string line = found != lines.end() ? found->second : "";
-  const std::size_t column = stop.column > 0 ? stop.column - 1 : 0;
-  const WrittenBoard& written = reading.written;
-  switch (reading.status) {
-    case kStatusDeviceNameDuplicate: {
-      const std::size_t close = line.find('"', column + 1);
-      const std::string name = lower_cased(line.substr(column + 1, close - column - 1));
-      for (const WrittenDevice& device : written.devices) {
-        if (device.name != name || (device.name_place.full_line == stop.full_line &&
-                                    device.name_place.column + 1u == stop.column)) {
-          continue;
-        }
-        error.remarks.push_back({"note", place_of(device.name_place),
-                                 "the first device named " + quoted(name) + " stands here"});
-        break;
-      }
-      break;
-    }
-    case kStatusVariableNameDuplicate: {
-      const std::size_t close = line.find(']', column);
-      const std::string name = lower_cased(line.substr(column + 1, close - column - 1));
-      for (const WrittenVariable& variable : written.variables) {
-        if (lower_cased(variable.name) != name) continue;
-        error.remarks.push_back({"note", place_of(variable.name_place),
-                                 "the first variable named [" + variable.name + "] stands here"});
-        break;
-      }
-      break;
-    }
-    case kStatusValueInvalid: {
-      if (column >= line.size() || line[column] != '\'') break;
-      const std::size_t close = line.find('\'', column + 1);
-      if (close == std::string::npos) {
-        error.remarks.push_back({"note", error.place, "this string has no closing quote"});
-        error.remarks.push_back(
-            {"note",
-             {stop.line, stop.full_line, static_cast<std::uint32_t>(line.size() + 1)},
-             "its line ends here"});
-        error.remarks.push_back({"help", {}, "end the string with ' on the same line"});
-      } else if (const std::size_t after = line.find_first_not_of(" \t", close + 1);
-                 after != std::string::npos && line[after] != ';') {
-        error.remarks.push_back({"note",
-                                 {stop.line, stop.full_line, static_cast<std::uint32_t>(after + 1)},
-                                 "only blanks and a comment may follow the string on its line"});
-      }
-      break;
-    }
-    case kStatusClassUnknownFamily:
-    case kStatusClassUnknown:
-    case kStatusIrLengthInvalid: {
-      const std::string token = upper_cased(token_at(line, column));
-      std::uint32_t row = 0;
-      const auto known = [&](std::string_view id, std::uint8_t version) {
-        return find_family_row(std::string(id).c_str(), &row, version) == kStatusOk;
-      };
-      const std::size_t brace = token.find_first_of("{}");
-      if (brace != std::string::npos && brace > 0 &&
-          known(std::string_view(token).substr(0, brace), reading.version)) {
-        error.remarks.push_back({"help",
-                                 {},
-                                 "a brace written directly after a class ID belongs to it: put "
-                                 "a blank before the " +
-                                     quoted(token.substr(brace, 1))});
-      } else if (reading.version == 1 && known(token, 2)) {
-        error.remarks.push_back({"help",
-                                 {},
-                                 quoted(token_at(line, column)) +
-                                     " is a class ID of version 2 files, which begin with the "
-                                     "label `;CFG-2.0'"});
-      } else if (std::optional<std::string> near = class_id_suggestion(token, reading.version);
-                 near && reading.status != kStatusIrLengthInvalid) {
-        error.remarks.push_back({"help", {}, "did you mean '" + *near + "'?"});
-      }
-      break;
-    }
-    default:
-      break;
-  }
-  if (reading.version == 1) {
-    const char* why = label_late(reading.text);
-    error.remarks.push_back(
-        {"note",
-         {},
-         std::string("read as a version 1 file: it does not begin with the label "
-                     "`;CFG-2.0'") +
-             (why != nullptr ? " (" + std::string(why) + " stands before it)" : "")});
-  }
-}
-
-LineTexts lines_for(const ConfigReading& reading, const std::vector<Diagnostic>& diagnostics) {
-  std::set<std::uint32_t> numbers;
-  for (const Diagnostic& d : diagnostics) {
-    if (d.place.full_line != 0) numbers.insert(d.place.full_line);
-    for (const Remark& r : d.remarks) {
-      if (r.place.full_line != 0) numbers.insert(r.place.full_line);
-    }
-  }
-  return lines_as_read(LineSource{nullptr, 0, nullptr, reading.text}, numbers);
-}
 
 }  // namespace
 
@@ -447,41 +381,19 @@ bool CheckSettings::runs(const BoardCheck& check) const {
   return found != on.end() ? found->second : check.on_by_default;
 }
 
-CheckReport check_report(const std::string& file, const ConfigReading& reading,
-                         const LoadedBoard* loaded, const CheckSettings& settings) {
-  CheckReport report;
-  std::vector<Diagnostic> diagnostics;
-  const CheckInput input{reading, loaded};
+std::vector<Diagnostic> check_findings(const CheckInput& input, const CheckSettings& settings) {
+  std::vector<Diagnostic> found;
   for (const BoardCheck& check : kChecks) {
     if (!settings.runs(check)) continue;
-    const std::size_t first = diagnostics.size();
-    check.run(input, diagnostics);
+    const std::size_t first = found.size();
+    check.run(input, found);
     const bool error = settings.all_errors || settings.errors.contains(check.name);
-    for (std::size_t i = first; i < diagnostics.size(); ++i) {
-      if (error) diagnostics[i].severity = "error";
-      diagnostics[i].text += error ? " [-Werror=" + std::string(check.name) + "]"
-                                   : " [-W" + std::string(check.name) + "]";
-      report.failed = report.failed || error;
+    for (std::size_t i = first; i < found.size(); ++i) {
+      found[i].severity = error ? Severity::kError : Severity::kWarning;
+      found[i].check = check.name;
     }
   }
-  if (reading.status != kStatusOk) {
-    const ParseStop& stop = reading.stop;
-    Diagnostic error = error_diagnostic(reading.status, {stop.line, stop.full_line, stop.column});
-    annotate(reading, error, lines_for(reading, {error}));
-    diagnostics.push_back(std::move(error));
-    report.failed = true;
-  }
-  // In file order; the parser's error last among those at its place.
-  std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                   [](const Diagnostic& a, const Diagnostic& b) {
-                     return std::tie(a.place.full_line, a.place.column) <
-                            std::tie(b.place.full_line, b.place.column);
-                   });
-  const LineTexts lines = lines_for(reading, diagnostics);
-  for (const Diagnostic& diagnostic : diagnostics) {
-    report.text += render_diagnostic(file, diagnostic, lines);
-  }
-  return report;
+  return found;
 }
 
 }  // namespace kvr

@@ -1,7 +1,6 @@
-// kvrview --check: the parser's error, as kvrbuild decides it, with the notes and help a compiler
-// adds, and the named warnings: checks of what a board.cfg says beyond its syntax, one row each in
-// one table, each turned on or off by name as compilers do (-Wname, -Wno-name) and made an error
-// with -Werror or -Werror=name.
+// The named warnings of kvrview --check: checks of what a board.cfg says beyond its syntax, one
+// row each in one table, each turned on or off by name as compilers do (-Wname, -Wno-name) and
+// made an error with -Werror or -Werror=name.
 #ifndef KVR_LINT_BOARD_CHECKS_H_
 #define KVR_LINT_BOARD_CHECKS_H_
 
@@ -13,12 +12,16 @@
 
 #include "lint/board_input.h"
 #include "lint/diagnostics.h"
+#include "lint/text_lines.h"
 
 namespace kvr {
 
-// What a check looks at: the file as read, and the board when the parse succeeded (else null).
+// What a check looks at: the file as read, its lines, the statements read (of the whole file, or
+// with its broken statements left out), and the board when the file parsed (else null).
 struct CheckInput {
   const ConfigReading& reading;
+  const TextLines& lines;
+  const WrittenBoard& written;
   const LoadedBoard* loaded;
 };
 
@@ -31,28 +34,27 @@ struct BoardCheck {
 
 std::span<const BoardCheck> board_checks();
 
+// Why a file read as version 1 was meant as version 2: "a UTF-8 byte-order mark" or "a blank"
+// stands before its label, which begins at byte `column` of its first line; null when the file
+// does not begin like that.
+const char* label_late(std::string_view text, std::size_t* column = nullptr);
+
 // Which checks run and which of them are errors.
 struct CheckSettings {
   bool warnings = true;            // false: the parser's error alone
   std::map<std::string, bool> on;  // -Wname, -Wno-name: overrides of the defaults
   bool all_errors = false;         // -Werror
   std::set<std::string> errors;    // -Werror=name
+  bool read_on = true;             // false: kvrbuild's first error alone, without the later ones
 
-  static CheckSettings errors_only() { return {false, {}, false, {}}; }
+  static CheckSettings errors_only() { return {false, {}, false, {}, false}; }
   // Applies one -W word (without its "-W"); false when it names no check.
   bool apply(const std::string& word);
   bool runs(const BoardCheck& check) const;
 };
 
-// The diagnostics of a reading, rendered in file order: the warnings of the checks that run (of
-// the statements read, and of the whole board when the parse succeeded), then the parser's error
-// with its notes and help. `failed` when there is an error, or a warning made one.
-struct CheckReport {
-  std::string text;
-  bool failed = false;
-};
-CheckReport check_report(const std::string& file, const ConfigReading& reading,
-                         const LoadedBoard* loaded, const CheckSettings& settings);
+// The warnings of the checks that run, each with its severity and name set.
+std::vector<Diagnostic> check_findings(const CheckInput& input, const CheckSettings& settings);
 
 }  // namespace kvr
 

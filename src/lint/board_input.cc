@@ -5,11 +5,11 @@
 #include "database/device_walk.h"
 #include "database/file_kind.h"
 #include "database/format.h"
+#include "lint/board_analysis.h"
 #include "lint/board_checks.h"
 #include "lint/diagnostics.h"
 
 namespace kvr {
-namespace {
 
 void take_model(const BoardModel& model, std::uint8_t version, const WrittenBoard& written,
                 LoadedBoard& loaded) {
@@ -27,8 +27,6 @@ void take_model(const BoardModel& model, std::uint8_t version, const WrittenBoar
     loaded.class_ids.push_back(written.devices[i].class_id);
   }
 }
-
-}  // namespace
 
 void WrittenBoard::device(std::uint32_t /*index*/, std::string_view name,
                           const NamePlace& name_place, const NamePlace& class_place,
@@ -108,7 +106,7 @@ bool load_board(const std::string& name, InputFile& input, LoadedBoard& loaded,
   if (input.kind == kKindConfigFile) {
     ConfigReading reading;
     if (read_config(name, input, reading, loaded)) return true;
-    problem = check_report(name, reading, nullptr, CheckSettings::errors_only()).text;
+    problem = check_text(analyse_board_text(name, reading.text, CheckSettings::errors_only()));
     return false;
   }
   ReadFailure failure;

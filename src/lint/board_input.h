@@ -66,6 +66,11 @@ struct ConfigReading {
   WrittenBoard written;
 };
 
+// The board a parse filled `model` with, as LoadedBoard holds it; `written` is what the parser told
+// of the same parse.
+void take_model(const BoardModel& model, std::uint8_t version, const WrittenBoard& written,
+                LoadedBoard& loaded);
+
 // Opens and recognises `name`. On failure returns false with the message for standard error.
 bool open_input(const std::string& name, InputFile& input, std::string& problem);
 void close_input(InputFile& input);

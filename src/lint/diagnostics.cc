@@ -1,5 +1,6 @@
 #include "lint/diagnostics.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -36,52 +37,85 @@ std::string explanation_for_kvrview(Status status) {
   return text;
 }
 
-// "FILE:LINE:COLUMN: " or as much of it as `place` has.
-std::string location(const std::string& file, const Place& place) {
-  std::string text = file;
-  if (place.full_line != 0) text += ":" + std::to_string(place.line);
-  if (place.full_line != 0 && place.column != 0) text += ":" + std::to_string(place.column);
-  return text + ": ";
+// "FILE:LINE:COLUMN: ", or "FILE: " for the file as a whole.
+std::string location(const std::string& file, const SourceRange& range) {
+  if (range.whole_file()) return file + ": ";
+  return file + ":" + std::to_string(range.line) + ":" + std::to_string(range.column + 1) + ": ";
 }
 
-// The line `place` stands on and a caret under its column; nothing for the file as a whole.
-std::string quoted_line(const Place& place, const LineTexts& lines) {
-  if (place.full_line == 0) return "";
-  const auto found = lines.find(place.full_line);
+// The line `range` stands on and a caret under its first column; nothing for the file as a whole.
+std::string quoted_line(const SourceRange& range, const LineTexts& lines) {
+  if (range.whole_file()) return "";
+  const auto found = lines.find(range.full_line);
   const std::string_view line = found != lines.end() ? found->second : std::string_view();
   std::string text = std::string(line) + "\n";
-  if (place.column == 0) return text;
   // Tabs before the column stay tabs, so that the caret stands under the character on a screen.
-  for (std::uint32_t i = 0; i + 1 < place.column; ++i) {
+  for (std::uint32_t i = 0; i < range.column; ++i) {
     text += i < line.size() && line[i] == '\t' ? '\t' : ' ';
   }
   return text + "^\n";
 }
 
-}  // namespace
-
-std::string render_diagnostic(const std::string& file, const Diagnostic& diagnostic,
-                              const LineTexts& lines) {
-  std::string text =
-      location(file, diagnostic.place) + diagnostic.severity + ": " + diagnostic.text + "\n";
-  if (diagnostic.quote) text += quoted_line(diagnostic.place, lines);
-  for (const Remark& remark : diagnostic.remarks) {
-    const bool help = std::string_view(remark.kind) == "help";
-    text += location(file, help ? diagnostic.place : remark.place) + remark.kind + ": " +
-            remark.text + "\n";
-    const bool elsewhere = remark.place.full_line != diagnostic.place.full_line ||
-                           remark.place.column != diagnostic.place.column;
-    if (!help && elsewhere) text += quoted_line(remark.place, lines);
+const char* severity_word(Severity severity) {
+  switch (severity) {
+    case Severity::kError:
+      return "error";
+    case Severity::kWarning:
+      return "warning";
+    default:
+      return "note";
   }
-  return text + diagnostic.explanation;
 }
 
-Diagnostic error_diagnostic(Status status, const Place& place) {
-  return {"error", place, status_title(status), {}, explanation_for_kvrview(status)};
+}  // namespace
+
+std::string Diagnostic::code() const {
+  return status != kStatusOk ? std::to_string(status) : check;
+}
+
+std::string Diagnostic::headline() const {
+  if (status != kStatusOk) {
+    return message + " [" + std::to_string(status) + "]" + (detail.empty() ? "" : ": " + detail);
+  }
+  return message + (severity == Severity::kError ? " [-Werror=" : " [-W") + check + "]";
+}
+
+std::string render_diagnostic(const std::string& file, const Diagnostic& diagnostic,
+                              const LineTexts& lines, bool explain) {
+  std::string text = location(file, diagnostic.range) + severity_word(diagnostic.severity) + ": " +
+                     diagnostic.headline() + "\n";
+  if (diagnostic.quote) text += quoted_line(diagnostic.range, lines);
+  for (const Remark& remark : diagnostic.remarks) {
+    const bool help = remark.kind == Remark::Kind::kHelp;
+    text += location(file, help ? diagnostic.range : remark.range) + (help ? "help: " : "note: ") +
+            remark.text + "\n";
+    const bool elsewhere = remark.range.full_line != diagnostic.range.full_line ||
+                           remark.range.column != diagnostic.range.column;
+    if (!help && elsewhere) text += quoted_line(remark.range, lines);
+  }
+  return explain ? text + diagnostic.explanation : text;
+}
+
+Diagnostic error_diagnostic(Status status, const SourceRange& range) {
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.status = status;
+  d.message = title_of(status);
+  d.range = range;
+  d.explanation = explanation_for_kvrview(status);
+  return d;
 }
 
 std::string status_title(Status status) {
   return std::string(title_of(status)) + " [" + std::to_string(status) + "]";
+}
+
+std::string title_of_status(Status status) {
+  return title_of(status);
+}
+
+std::string explanation_of_status(Status status) {
+  return explanation_for_kvrview(status);
 }
 
 std::string database_diagnostic(const std::string& file, const ReadFailure& failure) {
@@ -100,6 +134,23 @@ std::string file_diagnostic(const std::string& file, std::string_view what, Stat
   std::string message = file + ": error: ";
   message.append(what) += ": " + title_and_status(status);
   return message + explanation_for_kvrview(status);
+}
+
+std::string apply_fix(std::string_view text, const FixIt& fix) {
+  std::vector<const TextEdit*> edits;
+  for (const TextEdit& edit : fix.edits) edits.push_back(&edit);
+  std::sort(edits.begin(), edits.end(),
+            [](const TextEdit* a, const TextEdit* b) { return a->range.offset < b->range.offset; });
+  std::string fixed;
+  std::size_t at = 0;
+  for (const TextEdit* edit : edits) {
+    const std::size_t begin = std::min(edit->range.offset, text.size());
+    const std::size_t end =
+        std::min(begin + (edit->range.end_column - edit->range.column), text.size());
+    fixed.append(text.substr(at, begin - at)).append(edit->text);
+    at = std::max(at, end);
+  }
+  return fixed.append(text.substr(std::min(at, text.size())));
 }
 
 }  // namespace kvr

@@ -58,7 +58,8 @@ std::optional<std::string> closest(std::string_view typed,
   return best;
 }
 
-std::optional<std::string> class_id_suggestion(std::string_view token, std::uint8_t version) {
+std::optional<std::string> class_id_suggestion(std::string_view token, std::uint8_t version,
+                                               bool in_group) {
   const FamilyTable& table = family_table_for(version);
   const std::string typed = upper_cased(token);
   // A bypass or generic ID with fewer digits than the main path needs.
@@ -76,9 +77,10 @@ std::optional<std::string> class_id_suggestion(std::string_view token, std::uint
   // Of families equally close, one whose fixed part the token begins with.
   std::optional<std::string> best;
   std::size_t best_score = 2 * kMostEdits + 2;
-  for (const FamilyRow& row : table) {
+  for (std::uint32_t r = 0; r < table.size(); ++r) {
+    const FamilyRow& row = table[r];
     const std::string_view name = row.type_name;
-    if (name.empty()) continue;
+    if (name.empty() || r == kPortRow || (in_group && r == kLinkerRow)) continue;
     const std::size_t edits = edit_distance(typed, name, row.literal_length);
     const bool begins = std::string_view(typed).starts_with(name.substr(0, row.literal_length));
     const std::size_t score = 2 * edits + (begins ? 0 : 1);

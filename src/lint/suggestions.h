@@ -24,7 +24,10 @@ std::optional<std::string> closest(std::string_view typed, std::span<const char*
 // A class ID of the family table of `version` that `token` (a class ID no family takes) was
 // probably meant to be: a bypass or generic ID with its digits zero-filled (BYPASS8 is BYPASS008),
 // else the closest family's class ID as the information text writes it (QVARM9 is QVARM9xx).
-std::optional<std::string> class_id_suggestion(std::string_view token, std::uint8_t version);
+// Never a family kvrbuild refuses where the device stands: the addressable scan port anywhere, a
+// linker inside a linker's group.
+std::optional<std::string> class_id_suggestion(std::string_view token, std::uint8_t version,
+                                               bool in_group = false);
 
 }  // namespace kvr
 

@@ -5,6 +5,7 @@
 
 #include "base/file_open.h"
 #include "database/file_kind.h"
+#include "lint/board_analysis.h"
 #include "lint/board_checks.h"
 #include "lint/board_input.h"
 #include "lint/diagnostics.h"
@@ -71,13 +72,10 @@ void check(const ViewRequest& request, const InputFile& input, Made& made) {
                     ": error: a board database, where --check reads a board configuration file\n";
     return;
   }
-  ConfigReading reading;
-  LoadedBoard loaded;
-  const bool parsed = read_config(request.input, input, reading, loaded);
-  const CheckReport report =
-      check_report(request.input, reading, parsed ? &loaded : nullptr, request.checks);
-  made.ok = !report.failed;
-  made.messages = report.text;
+  const BoardAnalysis analysis =
+      analyse_board_text(request.input, contents(input.stream), request.checks);
+  made.ok = !analysis.failed;
+  made.messages = check_text(analysis);
 }
 
 Made make(const ViewRequest& request) {

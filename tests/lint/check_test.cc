@@ -59,7 +59,9 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
        "`;CFG-2.0'\nb.cfg: note: read as a version 1 file: it does not begin with the label "
        "`;CFG-2.0' (a blank stands before it)\n", -383},
       {"\xEF\xBB\xBF;CFG-2.0\n", {}, 1,
-       "b.cfg:1:1: error: Device name not quoted [-370]\n\xEF\xBB\xBF;CFG-2.0\n^\n"
+       "b.cfg:1:1: error: Device name not quoted [-370]: the file begins with a UTF-8 byte-order "
+       "mark (the bytes EF BB BF)\n\xEF\xBB\xBF;CFG-2.0\n^\n"
+       "b.cfg:1:1: help: save the file without the byte-order mark\n"
        "b.cfg: note: read as a version 1 file: it does not begin with the label `;CFG-2.0' (a "
        "UTF-8 byte-order mark stands before it)\n", -370},
       // Help: the class ID meant, or nothing when none is close.

@@ -159,7 +159,7 @@ TEST(TextTest, CheckShowsAnErrorAtItsLineAndColumnWithItsStatus) {
       {";CFG-2.0\n\"l\" SPL {} {} {} x\n", 2, 18, -391, ""},
       {";CFG-2.0\n\"a\" BYPASS000", 2, 5, -390, ""},
       {"\"a\" GENERIC001\n", 1, 5, -383, ""},
-      {"; v1\n\"abcdefghi\" DBM", 2, 1, -375, ""},
+      {"; v1\n\"abcdefghi\" DBM", 2, 10, -375, ""},  // at the name's ninth character
       {";CFG-2.0\n" + std::string(4135, ' ') + "\n", 2, 4135, -356, ""},
       // The line as the parser reads it: cut at the line limit, ended by a zero byte or a Ctrl-Z.
       {";CFG-2.0\n" + cut + "\"b\" QVX\n\"c\" DBM\n", 3, 5, -381, "\"b\" QVX"},
