@@ -78,7 +78,15 @@ class Lexer {
 
   void read_line_tokens() {
     const char* buffer = line_->buffer;
-    for (std::size_t column = 0;;) {
+    std::size_t start = 0;
+    if (line_index_ == 0 && std::string_view(buffer, line_->length).starts_with("\xEF\xBB\xBF")) {
+      // A byte-order mark is no statement of its own, whatever follows it.
+      open_statement(BoardStatement::Kind::kBroken);
+      push_to_statement(TokenKind::kOther, 0, 3);
+      statement_ = kNoIndex;
+      start = 3;
+    }
+    for (std::size_t column = start;;) {
       while (column < line_->length && is_blank(buffer[column])) ++column;
       if (column >= line_->length) return;
       if (buffer[column] == ';') {

@@ -12,7 +12,8 @@
 // to its closing bracket or quote on its line (else to the next blank or ';'); a bad value runs to
 // its line's end (a string) or to its comment; a '{' inside a group is taken to close the group
 // and open the next one (a '}' was forgotten); a '[' inside a group, or anything but '{' where a
-// group must open, ends the linker, and what follows is read as the next statement.
+// group must open, ends the linker, and what follows is read as the next statement; a UTF-8
+// byte-order mark that begins the file is a token of its own.
 #ifndef KVR_LINT_BOARD_TOKENS_H_
 #define KVR_LINT_BOARD_TOKENS_H_
 

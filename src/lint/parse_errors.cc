@@ -261,9 +261,11 @@ void class_id_notes(const Context& c, std::size_t t, Status status, const Source
              {edit("put a blank before the " + quoted(token.substr(brace, 1)),
                    range_of(c.tokens->lines, at.full_line, column, column), " ")}));
   } else if (c.version == 1 && known(token, 2)) {
+    // The label makes every line before the error a version 2 line too: offered at the first.
     std::vector<FixIt> fixes;
     std::size_t label = 0;
-    if (label_late(c.file, &label) != nullptr) {
+    if (!c.first) {
+    } else if (label_late(c.file, &label) != nullptr) {
       fixes.push_back(edit("remove what stands before the label",
                            range_of(c.tokens->lines, 1, 0, static_cast<std::uint32_t>(label)), ""));
     } else {

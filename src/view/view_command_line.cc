@@ -29,15 +29,16 @@ const ModeOption kModeOptions[] = {
     {"--port", {ViewMode::kServe}, "goes with --serve only"},
     {"--log", {ViewMode::kServe}, "goes with --serve only"},
     {"-W", {ViewMode::kCheck}, "options choose the warnings of --check, and go with no other mode"},
+    {"--in-place", {ViewMode::kFormat}, "goes with --fmt only"},
 };
 
 // The modes that take no argument, by their words.
 const std::pair<std::string_view, ViewMode> kModes[] = {
     {"--json", ViewMode::kJson},       {"--cfg", ViewMode::kConfigText},
-    {"--check", ViewMode::kCheck},     {"--openocd", ViewMode::kOpenocd},
-    {"--import", ViewMode::kImport},   {"--serve", ViewMode::kServe},
-    {"--version", ViewMode::kVersion}, {"--help", ViewMode::kHelp},
-    {"-h", ViewMode::kHelp},
+    {"--check", ViewMode::kCheck},     {"--fmt", ViewMode::kFormat},
+    {"--openocd", ViewMode::kOpenocd}, {"--import", ViewMode::kImport},
+    {"--serve", ViewMode::kServe},     {"--version", ViewMode::kVersion},
+    {"--help", ViewMode::kHelp},       {"-h", ViewMode::kHelp},
 };
 
 // The options that take the next word as their argument.
@@ -122,6 +123,10 @@ std::string take_argument(std::string_view word, std::string_view argument, View
     request.svf_device = argument;
     return set_mode(request, ViewMode::kSvf, word);
   }
+  if (word == "--format" && argument == "sarif") {
+    request.format = argument;  // the findings of --check as a SARIF log
+    return "";
+  }
   if (word == "--format") {
     if (!known_format(argument)) {
       return usage_error("--format takes png, pdf or svg, not `" + std::string(argument) + "'");
@@ -140,8 +145,10 @@ std::string take_argument(std::string_view word, std::string_view argument, View
 // The option `word`, whose argument (when it takes one) is the next word; `next` moves past it.
 std::string take_option(std::string_view word, int argc, const char* const* argv, int& next,
                         ViewRequest& request) {
-  if (word == "--group" || word == "--log") {
-    (word == "--log" ? request.log : request.group) = true;
+  if (word == "--group" || word == "--log" || word == "--in-place") {
+    (word == "--log"        ? request.log
+     : word == "--in-place" ? request.in_place
+                            : request.group) = true;
     return "";
   }
   for (const auto& [mode_word, mode] : kModes) {
@@ -191,8 +198,16 @@ std::string check_request(ViewRequest& request, bool output_option,
       return usage_error(std::string(option.word) + " " + option.what);
     }
   }
-  if ((request.mode == ViewMode::kCheck || request.mode == ViewMode::kServe) && output_option) {
+  if (request.format == "sarif" && request.mode != ViewMode::kCheck) {
+    return usage_error("--format sarif goes with --check only");
+  }
+  if (((request.mode == ViewMode::kCheck && request.format != "sarif") ||
+       request.mode == ViewMode::kServe) &&
+      output_option) {
     return usage_error("--check and --serve write no output file, so -o has no use");
+  }
+  if (request.in_place && output_option) {
+    return usage_error("--in-place rewrites the input file, so -o has no use");
   }
   return "";
 }
@@ -229,6 +244,10 @@ std::string view_usage() {
       "                                      bytes\n"
       "  kvrview --check [-W...] board.cfg  check a board.cfg as kvrbuild does, with notes,\n"
       "                                      help and the warnings below\n"
+      "  kvrview --check --format sarif [-W...] [-o OUT] board.cfg\n"
+      "                                      the same findings as a SARIF 2.1.0 log\n"
+      "  kvrview --fmt [-o OUT | --in-place] board.cfg\n"
+      "                                      the board.cfg in its canonical layout\n"
       "  kvrview --openocd [--chip NAME] [--select LINKER:K]... [-o OUT] FILE\n"
       "                                      the scan chain as an OpenOCD script (jtag newtap)\n"
       "  kvrview --svf DEVICE [--select LINKER:K]... [-o OUT] FILE\n"
@@ -259,6 +278,7 @@ std::string view_usage() {
       "  -o OUT           write to OUT instead of standard output\n"
       "  -Wname           turn the check `name' on; -Wno-name turns it off\n"
       "  -Werror          make every warning an error; -Werror=name one check's\n"
+      "  --in-place       --fmt rewrites the input file\n"
       "  --               end the options\n"
       "\n"
       "The checks of --check (all on unless turned off):\n";

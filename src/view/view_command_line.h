@@ -1,11 +1,12 @@
 // kvrview's command line. Options come before, between or after the input file; `--' ends the
 // options, so that a file name may begin with '-'. A mode (--svg, --format, --json, --cfg,
-// --check, --openocd, --svf, --import, --serve) chooses what is made, and without one the DOT graph
-// is, or the picture that the output file's extension names (.png, .pdf, .svg); at most one mode
-// may be given. Every mode reads one input file but --import, which reads one or more. `-o FILE'
-// sends what is made to a file instead of standard output; --svg names its picture itself, and
-// --check and --serve make nothing to write. The options of one mode (--group, --chip, --select,
-// --search, --port, --log, -W...) go with no other.
+// --check, --fmt, --openocd, --svf, --import, --serve) chooses what is made, and without one the
+// DOT graph is, or the picture that the output file's extension names (.png, .pdf, .svg); at most
+// one mode may be given. Every mode reads one input file but --import, which reads one or more. `-o
+// FILE' sends what is made to a file instead of standard output; --svg names its picture itself,
+// and
+// --check (but with --format sarif) and --serve make nothing to write. The options of one mode
+// (--group, --chip, --select, --search, --port, --log, -W..., --in-place) go with no other.
 #ifndef KVR_VIEW_VIEW_COMMAND_LINE_H_
 #define KVR_VIEW_VIEW_COMMAND_LINE_H_
 
@@ -25,6 +26,7 @@ struct ViewRequest {
     kJson,
     kConfigText,
     kCheck,
+    kFormat,
     kHelp,
     kVersion,
     kOpenocd,
@@ -34,7 +36,8 @@ struct ViewRequest {
     kLsp
   } mode = Mode::kDot;
   bool group = false;                // draw a run of like devices as one node
-  std::string format;                // the picture's: png, pdf or svg
+  std::string format;                // the picture's: png, pdf or svg; --check's: sarif
+  bool in_place = false;             // --fmt --in-place: rewrite the input file
   std::string input;                 // the input file (--import: the first of them)
   std::vector<std::string> imports;  // --import: every input file, from TDI to TDO
   std::string output;                // -o FILE or the picture of --svg; empty for standard output

@@ -7,8 +7,10 @@
 #include "database/file_kind.h"
 #include "lint/board_analysis.h"
 #include "lint/board_checks.h"
+#include "lint/board_format.h"
 #include "lint/board_input.h"
 #include "lint/diagnostics.h"
+#include "lint/sarif_log.h"
 #include "lsp/language_server.h"
 #include "view/bridge_modes.h"
 #include "view/config_text.h"
@@ -27,6 +29,8 @@ constexpr int kExitBadUsage = 2;
 // beside a result).
 struct Made {
   bool ok = false;
+  bool failed = false;    // made, and yet the exit status is 1: a SARIF log of findings that fail
+  bool in_place = false;  // already written: --fmt --in-place
   std::string result, messages;
 };
 
@@ -74,8 +78,40 @@ void check(const ViewRequest& request, const InputFile& input, Made& made) {
   }
   const BoardAnalysis analysis =
       analyse_board_text(request.input, contents(input.stream), request.checks);
+  if (request.format == "sarif") {
+    made.result = sarif_log(analysis, KVR_VERSION);
+    made.ok = true;
+    made.failed = analysis.failed;
+    return;
+  }
   made.ok = !analysis.failed;
   made.messages = check_text(analysis);
+}
+
+// A board.cfg in its canonical layout, or the reason it is left as it is.
+void format_text(const ViewRequest& request, const InputFile& input, Made& made) {
+  if (input.kind != kKindConfigFile) {
+    made.messages =
+        request.input + ": error: a board database, where --fmt reads a board configuration file\n";
+    return;
+  }
+  const std::string text = contents(input.stream);
+  FormatResult formatted = format_board_text(text);
+  if (!formatted.ok) {
+    made.messages = request.input + ": error: left as it is: " + formatted.reason + "\n";
+    return;
+  }
+  made.ok = true;
+  if (!request.in_place) {
+    made.result = std::move(formatted.text);
+    return;
+  }
+  std::string reason;
+  if (formatted.text != text && !write_whole_file(request.input, formatted.text, reason)) {
+    made.ok = false;
+    made.messages = "kvrview: cannot write `" + request.input + "': " + reason + "\n";
+  }
+  made.in_place = true;
 }
 
 Made make(const ViewRequest& request) {
@@ -90,6 +126,8 @@ Made make(const ViewRequest& request) {
     config_text(request, input, made);
   } else if (request.mode == ViewMode::kCheck) {
     check(request, input, made);
+  } else if (request.mode == ViewMode::kFormat) {
+    format_text(request, input, made);
   } else {
     show(request, input, made);
   }
@@ -148,11 +186,11 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
     Made made = make(request);
     std::fputs(made.messages.c_str(), err);
     std::string problem;
-    if (made.ok && !deliver(request, made.result, out, problem)) {
+    if (made.ok && !made.in_place && !deliver(request, made.result, out, problem)) {
       std::fputs(problem.c_str(), err);
       return kExitBadInput;
     }
-    return made.ok ? 0 : kExitBadInput;
+    return made.ok && !made.failed ? 0 : kExitBadInput;
   } catch (const std::bad_alloc&) {
     print_memory_diagnostic("kvrview", err);
     return kExitBadInput;

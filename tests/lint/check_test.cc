@@ -3,12 +3,14 @@
 // check warns once, and its -Wno- form silences it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "frontend/console_text.h"
 #include "library/error_texts.h"
+#include "lint/board_analysis.h"
 #include "lint/documented_variables.h"
 #include "support/view_run.h"
 
@@ -33,10 +35,11 @@ struct Row {
   std::string check = "";  // the check that warns; -Wno-CHECK leaves the file clean
 };
 
-TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
-  const std::string v2 = ";CFG-2.0\n";
+// One row a family of findings.
+const std::vector<Row>& check_rows() {
+  static const std::string v2 = ";CFG-2.0\n";
   // clang-format off
-  const std::vector<Row> rows = {
+  static const std::vector<Row> rows = {
       // Notes: where the first of two names stands, where a string begins and its line ends.
       {v2 + "\"a\" DBM\n\"A\" DBM\n", {}, 1,
        "b.cfg:3:1: error: Device name used twice [-374]\n\"A\" DBM\n^\n"
@@ -132,7 +135,42 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
       {v2 + "\"a\" QV740K88\n\"b\" QVARM9\n", {"-Werror", "-Wno-class-id-prefix"}, 1,
        "b.cfg:3:5: error: Class ID invalid [-383]\n\"b\" QVARM9\n    ^\n"
        "b.cfg:3:5: help: did you mean 'QVARM9xx'?\n", -383},
+      // The reading goes on after an error: three mistakes, three errors, each explained.
+      {v2 + "\"cpu\" QVARM9\n[VORTA_LINKDLY] ; 10\n\"dsp\" DBM\n\"link\" SPL {\"x\" BYPASS8} {} {}\n"
+            "\"arm\" DBM\n", {}, 1,
+       "b.cfg:2:7: error: Class ID invalid [-383]\n\"cpu\" QVARM9\n      ^\n"
+       "b.cfg:2:7: help: did you mean 'QVARM9xx'?\n" + explained(-383) +
+       "b.cfg:4:1: error: Variable value invalid [-365]\n\"dsp\" DBM\n^\n"
+       "b.cfg:3:1: note: the value of [VORTA_LINKDLY] is looked for after its name, and `; 10' on "
+       "its line is a comment\n[VORTA_LINKDLY] ; 10\n^\n"
+       "b.cfg:4:1: help: remove the ';' to give [VORTA_LINKDLY] the value `10'\n" + explained(-365) +
+       "b.cfg:5:26: error: Brace misplaced [-391]\n\"link\" SPL {\"x\" BYPASS8} {} {}\n"
+       "                         ^\n"
+       "b.cfg:5:12: note: group 0 of linker `link' opens here, and no `}' closes it before the "
+       "error\n\"link\" SPL {\"x\" BYPASS8} {} {}\n           ^\n"
+       "b.cfg:5:17: note: the `}' of `BYPASS8}' belongs to its class ID\n"
+       "\"link\" SPL {\"x\" BYPASS8} {} {}\n                ^\n"
+       "b.cfg:5:26: help: a brace written directly after a class ID belongs to it: put a blank "
+       "before the `}'\n", -391},
+      // A linker short of groups, a group never closed, a reserved family never offered, the
+      // caret of a bad name on its bad byte.
+      {v2 + "\"l\" SPL {}{}{}\n\"x\" DBM\n", {}, 1,
+       "b.cfg:3:1: error: Brace misplaced [-391]\n\"x\" DBM\n^\n"
+       "b.cfg:2:1: note: linker `l' has 3 groups; a linker takes exactly four, one for each "
+       "sub-path\n\"l\" SPL {}{}{}\n^\nb.cfg:3:1: help: add the missing empty groups\n", -391},
+      {v2 + "\"l\" SPL { \"a\" DBM\n", {}, 1,
+       "b.cfg:2:18: error: Configure file ends too early [-354]\n\"l\" SPL { \"a\" DBM\n"
+       "                 ^\nb.cfg:2:9: note: group 0 of linker `l' opens here, and no `}' "
+       "closes it before the error\n\"l\" SPL { \"a\" DBM\n        ^\n", -354},
+      {v2 + "\"x\" ASPaa\n[VORTA LINKDLY] 1\n", {}, 1,
+       "b.cfg:2:5: error: Class ID invalid [-383]\n\"x\" ASPaa\n    ^\n" + explained(-383) +
+       "b.cfg:3:7: error: Variable name invalid [-363]\n[VORTA LINKDLY] 1\n      ^\n", -363},
   };  // clang-format on
+  return rows;
+}
+
+TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
+  const std::vector<Row>& rows = check_rows();
   testing::Sandbox sandbox;
   for (const Row& row : rows) {
     sandbox.write("b.cfg", row.text);
@@ -148,9 +186,60 @@ TEST(CheckTest, EveryNoteHelpAndCheckSaysWhatIsWrongAndWhatToDo) {
     run = testing::kvrview(words);
     EXPECT_EQ(run.exit_status + run.err.size(), 0u) << row.check << ": " << run.err;
   }
-  // Only --check warns: another mode shows the error alone.
-  sandbox.write("b.cfg", rows.back().text);
-  EXPECT_EQ(testing::kvrview({"b.cfg"}).err, rows.back().said + explained(rows.back().status));
+  // Only --check warns, and reads on: another mode shows kvrbuild's error alone.
+  const Row& warned = *std::find_if(rows.begin(), rows.end(), [](const Row& row) {
+    return row.options.size() == 2 && row.status == -383;
+  });
+  sandbox.write("b.cfg", warned.text + "[x y] 1\n");
+  EXPECT_EQ(testing::kvrview({"b.cfg"}).err, warned.said + explained(warned.status));
+}
+
+// The errors of a text that stand before byte `offset`, by their statuses.
+std::vector<Status> errors_before(const BoardAnalysis& analysis, std::size_t offset) {
+  std::vector<Status> errors;
+  for (const Diagnostic& d : analysis.diagnostics) {
+    if (d.severity == Severity::kError && d.range.offset < offset) errors.push_back(d.status);
+  }
+  return errors;
+}
+
+// Every fix-it of the table's findings, applied: its finding is gone from its place, and the
+// errors before it are those that were there.
+TEST(CheckTest, EveryFixItRemovesItsFindingAndPutsNoErrorBeforeIt) {
+  std::vector<std::string> texts = {
+      // Fix-its of warnings the table shows without them, and a label inserted.
+      ";CFG-2.0\n[VORTA_SIZE_IRPATH] 7\n[VORTA_SIZE_DRPATH] 9\n\"a\" DBM\n\"b\" QVARM9-1\n",
+      ";CFG-2.0\n[VORTA_ECOM_DRVR] 'a'\n[VORTA_ECOM_DRVER] 'b'\n", "\"a\" QV740K42A5\n\"b\" DBM\n",
+      ";CFG-2.0\n[x] 'abc ; d\n\"l\" SPL {\"a\" DBM}{}{}{}\n"};
+  for (const Row& row : check_rows()) texts.push_back(row.text);
+  std::size_t applied = 0;
+  for (const std::string& text : texts) {
+    const BoardAnalysis before = analyse_board_text("b.cfg", text, {});
+    for (const Diagnostic& d : before.diagnostics) {
+      for (const Remark& remark : d.remarks) {
+        for (const FixIt& fix : remark.fixes) {
+          const std::string fixed = apply_fix(text, fix);
+          const BoardAnalysis after = analyse_board_text("b.cfg", fixed, {});
+          std::size_t moved = d.range.offset;
+          for (const TextEdit& e : fix.edits) {
+            if (e.range.offset < d.range.offset)
+              moved += e.text.size() - (e.range.end_column - e.range.column);
+          }
+          EXPECT_EQ(errors_before(after, moved), errors_before(before, d.range.offset))
+              << text << "\n"
+              << fix.title << ":\n"
+              << fixed << check_text(after);
+          for (const Diagnostic& now : after.diagnostics) {
+            EXPECT_FALSE(now.code() == d.code() && now.range.offset == moved)
+                << fix.title << ":\n"
+                << fixed << check_text(after);
+          }
+          ++applied;
+        }
+      }
+    }
+  }
+  EXPECT_GE(applied, 24u);
 }
 
 // The variables kvrview knows are those the information text lists, with the kinds it gives them.
