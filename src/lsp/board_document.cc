@@ -1,103 +1,123 @@
 #include "lsp/board_document.h"
 
 #include "base/ascii.h"
-#include "config/board_config_parser.h"
-#include "database/device_walk.h"
 #include "database/format.h"
-#include "lsp/check_findings.h"
 
 namespace kvr::lsp {
 namespace {
 
-// The kind and version of a text, told from its first bytes as kvrbuild tells a file's: -135 for
-// a text too short for a label (or a database label without its size word), -240 for a database
-// label without the version 2 tag.
-Status recognise_text(std::string_view text, bool& database, std::uint8_t& version) {
+// What --check says of a text that it does not read as a board configuration file, told from its
+// first bytes as kvrbuild tells a file's kind; nothing for a board configuration file.
+std::optional<kvr::Diagnostic> refusal_of(std::string_view text) {
   using namespace format;
-  if (text.size() < kLabelLength) return kStatusReadFailed;
+  constexpr const char* kWhat = "not recognised as a board configuration file or a board database";
+  kvr::Diagnostic refusal;
   const auto word_at = [&](std::size_t offset) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data() + offset);
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t{bytes[3]} << 24;
   };
+  Status status = kStatusOk;
+  if (text.size() < kLabelLength) {
+    refusal.message = std::string(kWhat) + ": it holds " + std::to_string(text.size()) +
+                      (text.size() == 1 ? " byte" : " bytes") +
+                      ", and a board file is recognised by its first 8 (a version 2 file begins "
+                      "with the label `;CFG-2.0' or `;DAT-2.0')";
+    return refusal;
+  }
   if (equal_nocase_n(text.data(), kDatabaseLabel, kLabelLength) == 0) {
-    if (text.size() < kLabelLength + kWordBytes) return kStatusReadFailed;
-    if (tag_of(word_at(kLabelLength)) != 2) return kStatusDatabaseNotVersion2;
-    database = true;
-    version = 2;
-    return kStatusOk;
+    status = text.size() < kLabelLength + kWordBytes ? kStatusReadFailed
+             : tag_of(word_at(kLabelLength)) != 2    ? kStatusDatabaseNotVersion2
+                                                     : kStatusOk;
+  } else if (equal_nocase_n(text.data(), kConfigLabel, kLabelLength) == 0 ||
+             tag_of(word_at(0)) != 1) {
+    return std::nullopt;
   }
-  database =
-      equal_nocase_n(text.data(), kConfigLabel, kLabelLength) != 0 && tag_of(word_at(0)) == 1;
-  version = equal_nocase_n(text.data(), kConfigLabel, kLabelLength) == 0 ? 2 : 1;
-  return kStatusOk;
-}
-
-// The board as kvrbuild would store it, with each device's class ID as written.
-LoadedBoard loaded_board(const BoardModel& model, std::uint8_t version, const WrittenBoard& written,
-                         const std::string& uri) {
-  LoadedBoard loaded;
-  loaded.file_name = uri;
-  StoredBoard& board = loaded.board;
-  board.version = version;
-  model.variables.for_each_variable([&](std::string_view name, std::string_view value) {
-    board.variables.push_back({std::string(name), std::string(value), 0});
-  });
-  board.classes = model.classes;
-  board.devices = device_records(model);
-  for (std::size_t i = 0; i < model.devices.size(); ++i) {
-    board.high_level.push_back(model.devices[i].high_level);
-    board.name_fields.push_back(model.devices[i].name);
-    loaded.class_ids.push_back(written.devices[i].class_id);
+  if (status == kStatusOk) {
+    refusal.message = "a board database, where --check reads a board configuration file";
+    return refusal;
   }
-  return loaded;
-}
-
-bool blank_or_comment(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';';
+  refusal.status = status;
+  refusal.message = std::string(kWhat) + ": " + title_of_status(status);
+  refusal.explanation = explanation_of_status(status);
+  return refusal;
 }
 
 }  // namespace
 
 void set_document_text(BoardDocument& document, std::string text, const CheckSettings& settings) {
-  document.reading = ConfigReading{};
-  document.reading.text = std::move(text);
-  document.lines = TextLines(document.reading.text);
-  document.loaded.reset();
-  document.outline = BoardOutline{};
-  document.places = ScanPlaces{};
-  document.findings.clear();
-  bool database = false;
-  std::uint8_t version = 1;
-  const Status recognition = recognise_text(document.text(), database, version);
-  document.configuration = recognition == kStatusOk && !database;
-  if (std::optional<Finding> refused = file_kind_finding(document, recognition, database)) {
-    document.findings.push_back(std::move(*refused));
-    return;
+  document.device_of_statement.clear();
+  document.linker_of_device.clear();
+  std::optional<kvr::Diagnostic> refusal = refusal_of(text);
+  document.configuration = !refusal;
+  if (refusal) {
+    document.analysis = BoardAnalysis{};
+    document.analysis.name = document.uri;
+    document.analysis.text = std::move(text);
+    document.analysis.diagnostics.push_back(std::move(*refusal));
+    document.analysis.failed = true;
+  } else {
+    document.analysis = analyse_board_text(document.uri, text, settings);
+    std::string().swap(text);
   }
-  ConfigReading& reading = document.reading;
-  reading.version = version;
-  BoardModel model;
-  reading.status = parse_board_config(model, LineSource{nullptr, 0, nullptr, reading.text}, nullptr,
-                                      nullptr, version, &reading.stop, &reading.written);
-  if (reading.status == kStatusOk) {
-    document.loaded = loaded_board(model, version, reading.written, document.uri);
-    document.places = scan_places(document.loaded->board);
+  document.lines = ClientLines(document.analysis.text);
+  document.device_of_statement.assign(document.statements().size(), kNoIndex);
+  for (std::size_t d = 0; d < document.analysis.devices.size(); ++d) {
+    const std::size_t statement = document.analysis.devices[d].statement;
+    if (statement < document.device_of_statement.size())
+      document.device_of_statement[statement] = d;
   }
-  document.outline = board_outline(document.text(), version);
-  document.findings = check_findings(document, settings);
+  document.linker_of_device.assign(document.analysis.devices.size(), kNoIndex);
+  for (std::size_t l = 0; l < document.analysis.linkers.size(); ++l) {
+    document.linker_of_device[document.analysis.linkers[l].device] = l;
+  }
 }
 
-std::pair<std::size_t, std::size_t> token_range_at(const BoardDocument& document,
-                                                   std::size_t offset) {
-  const std::size_t index = token_at(document.outline, offset);
-  if (index != kNone) {
-    const Token& token = document.outline.tokens[index];
-    if (token.begin <= offset && offset < token.end) return {token.begin, token.end};
+std::size_t token_touching(const BoardDocument& document, std::size_t offset) {
+  const std::vector<BoardToken>& tokens = document.tokens();
+  const std::size_t found = token_at_offset(document.analysis.tokens, offset);
+  if (found < tokens.size() && tokens[found].offset <= offset) return found;
+  if (found > 0 && tokens[found - 1].offset + tokens[found - 1].length == offset) return found - 1;
+  return kNoIndex;
+}
+
+StatementTokens statement_tokens(const BoardDocument& document, std::size_t statement) {
+  StatementTokens parts;
+  if (statement >= document.statements().size()) return parts;
+  const BoardStatement& s = document.statements()[statement];
+  if (s.first_token >= s.end_token) return parts;
+  parts.name = s.first_token;
+  for (std::size_t t = s.first_token + 1; t < s.end_token; ++t) {
+    if (document.tokens()[t].kind == TokenKind::kComment) continue;
+    if (document.analysis.tokens.statement_of[t] == statement) parts.second = t;
+    break;
   }
-  const std::string& text = document.text();
-  std::size_t end = offset;
-  while (end < text.size() && !blank_or_comment(text[end]) && text[end] != '\0') ++end;
-  return {offset, end};
+  return parts;
+}
+
+std::size_t statement_of_token(const BoardDocument& document, std::size_t token) {
+  const std::vector<std::size_t>& of = document.analysis.tokens.statement_of;
+  return token < of.size() ? of[token] : kNoIndex;
+}
+
+std::string_view name_in_token(const BoardDocument& document, std::size_t token) {
+  std::string_view name = token_text(document.text(), document.tokens()[token]);
+  if (name.empty()) return name;
+  const char close = name.front() == '[' ? ']' : '"';
+  name.remove_prefix(1);
+  if (!name.empty() && name.back() == close) name.remove_suffix(1);
+  return name;
+}
+
+const AnalysedDevice* device_of(const BoardDocument& document, std::size_t statement) {
+  if (statement >= document.device_of_statement.size()) return nullptr;
+  const std::size_t device = document.device_of_statement[statement];
+  return device == kNoIndex ? nullptr : &document.analysis.devices[device];
+}
+
+const AnalysedLinker* linker_of(const BoardDocument& document, std::size_t device) {
+  if (device >= document.linker_of_device.size()) return nullptr;
+  const std::size_t linker = document.linker_of_device[device];
+  return linker == kNoIndex ? nullptr : &document.analysis.linkers[linker];
 }
 
 }  // namespace kvr::lsp

@@ -35,17 +35,15 @@ ClassLookup look_up_class(std::string_view class_id, std::uint8_t version, bool 
   return found;
 }
 
-ClassLookup device_class(const BoardDocument& document, std::size_t device) {
-  const OutlineDevice& written = document.outline.devices[device];
-  if (written.class_id == kNone) return {kStatusUnexpectedEnd};
-  const std::string_view id =
-      token_text(document.text(), document.outline.tokens[written.class_id]);
-  ClassLookup found = look_up_class(id, document.reading.version, written.parent != kNone);
-  if (document.loaded && device < document.loaded->board.devices.size()) {
-    found.ir_length = document.loaded->board.devices[device].mainIR;
-    found.high_level = document.loaded->board.high_level[device];
+ClassLookup device_class(const BoardDocument& document, std::size_t statement) {
+  if (const AnalysedDevice* device = device_of(document, statement)) {
+    return {kStatusOk, device->family_row, device->ir_length, device->high_level};
   }
-  return found;
+  const std::size_t class_token = statement_tokens(document, statement).second;
+  if (class_token == kNoIndex) return {kStatusUnexpectedEnd};
+  const std::string_view id = token_text(document.text(), document.tokens()[class_token]);
+  const bool in_group = document.statements()[statement].linker != kNoIndex;
+  return look_up_class(id, document.analysis.version, in_group);
 }
 
 }  // namespace kvr::lsp

@@ -23,9 +23,9 @@ struct ClassLookup {
 
 ClassLookup look_up_class(std::string_view class_id, std::uint8_t version, bool in_group);
 
-// The class of device `device` of the outline: from the board when the file parsed, else looked
-// up where it stands. A device without a class ID has the status -354.
-ClassLookup device_class(const BoardDocument& document, std::size_t device);
+// The class of the device of statement `statement`: the board's, where the board holds the device,
+// else its class ID looked up where it stands. A device without a class ID has the status -354.
+ClassLookup device_class(const BoardDocument& document, std::size_t statement);
 
 }  // namespace kvr::lsp
 

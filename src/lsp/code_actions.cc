@@ -22,20 +22,21 @@ bool meet(const Range& a, const Range& b) {
 std::vector<CodeAction> code_actions(const BoardDocument& document, const Range& range,
                                      Encoding encoding) {
   std::vector<CodeAction> actions;
-  for (const Finding& finding : document.findings) {
+  for (const kvr::Diagnostic& finding : document.analysis.diagnostics) {
     const Diagnostic diagnostic = diagnostic_of(document, finding, encoding);
     if (!meet(diagnostic.range, range)) continue;
-    bool first = finding.error;
-    for (const FindingRemark& remark : finding.remarks) {
-      for (const FindingFix& fix : remark.fixes) {
+    bool first = finding.severity == Severity::kError;
+    for (const Remark& remark : finding.remarks) {
+      for (const FixIt& fix : remark.fixes) {
         CodeAction action;
         action.title = fix.title;
         action.diagnostics = {diagnostic};
         action.is_preferred = first;
         first = false;
         std::vector<TextEdit>& edits = action.edit.changes[document.uri];
-        for (const ByteEdit& edit : fix.edits)
-          edits.push_back(text_edit_of(document, edit, encoding));
+        for (const kvr::TextEdit& edit : fix.edits) {
+          edits.push_back({range_of(document, edit.range, encoding), edit.text});
+        }
         actions.push_back(std::move(action));
       }
     }

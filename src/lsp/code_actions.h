@@ -1,5 +1,5 @@
-// Code actions: each help of a finding in the requested range that edits can carry out, as a
-// quick fix whose workspace edit changes the document (a class ID meant, a variable name meant, a
+// Code actions: every fix-it of the findings whose range meets the requested range, as a quick
+// fix whose workspace edit makes the fix-it's edits (a class ID meant, a variable name meant, a
 // family's class ID in full, a blank before a brace, the label, a closing quote, a path length
 // set to what the scan path holds). The first fix of an error is the preferred one.
 #ifndef KVR_LSP_CODE_ACTIONS_H_

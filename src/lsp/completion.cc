@@ -17,8 +17,8 @@ namespace {
 struct Slot {
   enum class Kind { kNothing, kClassId, kVariableName, kValue } kind = Kind::kNothing;
   std::size_t begin = 0, end = 0;
-  std::size_t statement = kNone;  // the device or the variable
-  bool closed = true;             // a variable name that has its ']'
+  std::size_t statement = kNoIndex;  // the statement of the device or the variable
+  bool closed = true;                // a variable name that has its ']'
 };
 
 std::string sort_key(std::size_t rank) {
@@ -26,65 +26,61 @@ std::string sort_key(std::size_t rank) {
   return std::string(key.size() < 6 ? 6 - key.size() : 0, '0') + key;
 }
 
-// The last token that ends at or before `offset`, or kNone.
-std::size_t token_before(const BoardOutline& outline, std::size_t offset) {
-  const auto after =
-      std::upper_bound(outline.tokens.begin(), outline.tokens.end(), offset,
-                       [](std::size_t at, const Token& token) { return at < token.end; });
-  return after == outline.tokens.begin()
-             ? kNone
-             : static_cast<std::size_t>(after - outline.tokens.begin() - 1);
+// The last token that is no comment and ends at or before `offset`, or kNoIndex.
+std::size_t token_before(const BoardDocument& document, std::size_t offset) {
+  const std::vector<BoardToken>& tokens = document.tokens();
+  std::size_t t = token_at_offset(document.analysis.tokens, offset);
+  while (t > 0) {
+    const BoardToken& token = tokens[--t];
+    if (token.offset + token.length <= offset && token.kind != TokenKind::kComment) return t;
+  }
+  return kNoIndex;
+}
+
+bool opens_with(const BoardDocument& document, std::size_t token, char c) {
+  const BoardToken& t = document.tokens()[token];
+  return t.length > 0 && document.text()[t.offset] == c;
 }
 
 Slot slot_at(const BoardDocument& document, std::size_t offset) {
-  const BoardOutline& outline = document.outline;
   const std::string& text = document.text();
   Slot slot;
-  if (const std::size_t index = token_at(outline, offset); index != kNone) {
-    const Token& token = outline.tokens[index];
-    const bool closed_name =
-        token.end - token.begin >= 2 && (text[token.end - 1] == ']' || text[token.end - 1] == '"');
-    const bool after_name = closed_name && offset == token.end;
-    if (token.kind == TokenKind::kVariableName && offset > token.begin && !after_name) {
-      slot = {Slot::Kind::kVariableName, token.begin + 1, closed_name ? token.end - 1 : token.end,
-              variable_of_token(outline, index), closed_name};
-      return slot;
+  if (const std::size_t index = token_touching(document, offset); index != kNoIndex) {
+    const BoardToken& token = document.tokens()[index];
+    const std::size_t end = token.offset + token.length;
+    const std::size_t statement = statement_of_token(document, index);
+    const bool name = opens_with(document, index, '[') || opens_with(document, index, '"');
+    const bool closed = name && token.length >= 2 && (text[end - 1] == ']' || text[end - 1] == '"');
+    const bool after_name = closed && offset == end;
+    if (opens_with(document, index, '[') && offset > token.offset && !after_name) {
+      return {Slot::Kind::kVariableName, token.offset + 1, closed ? end - 1 : end, statement,
+              closed};
     }
-    if (token.kind == TokenKind::kClassId) {
-      return {Slot::Kind::kClassId, token.begin, token.end, device_of_token(outline, index)};
-    }
-    if (token.kind == TokenKind::kValue) {
-      return {Slot::Kind::kValue, token.begin, token.end, variable_of_token(outline, index)};
+    if (statement != kNoIndex && statement_tokens(document, statement).second == index) {
+      const bool variable =
+          document.statements()[statement].kind == BoardStatement::Kind::kVariable;
+      return {variable ? Slot::Kind::kValue : Slot::Kind::kClassId, token.offset, end, statement};
     }
     if (!after_name) return slot;
   }
   // In the blanks after a name whose class ID or value has not been written yet.
-  const std::size_t previous = token_before(outline, offset);
-  if (previous == kNone) return slot;
-  const TokenKind kind = outline.tokens[previous].kind;
-  const auto later = [&](std::size_t token) {
-    return token == kNone || outline.tokens[token].begin >= offset;
-  };
-  if (kind == TokenKind::kDeviceName) {
-    const std::size_t device = device_of_token(outline, previous);
-    if (device != kNone && later(outline.devices[device].class_id)) {
-      return {Slot::Kind::kClassId, offset, offset, device};
-    }
-  } else if (kind == TokenKind::kVariableName) {
-    const std::size_t variable = variable_of_token(outline, previous);
-    if (variable != kNone && later(outline.variables[variable].value)) {
-      return {Slot::Kind::kValue, offset, offset, variable};
-    }
-  }
+  const std::size_t previous = token_before(document, offset);
+  if (previous == kNoIndex) return slot;
+  const std::size_t statement = statement_of_token(document, previous);
+  if (statement == kNoIndex || statement_tokens(document, statement).name != previous) return slot;
+  const std::size_t second = statement_tokens(document, statement).second;
+  if (second != kNoIndex && document.tokens()[second].offset < offset) return slot;
+  if (opens_with(document, previous, '"')) return {Slot::Kind::kClassId, offset, offset, statement};
+  if (opens_with(document, previous, '[')) return {Slot::Kind::kValue, offset, offset, statement};
   return slot;
 }
 
 std::vector<CompletionItem> class_ids(const BoardDocument& document, const Slot& slot,
                                       const Range& range) {
   std::vector<CompletionItem> items;
-  const std::uint8_t version = document.reading.version;
+  const std::uint8_t version = document.analysis.version;
   const bool in_group =
-      slot.statement != kNone && document.outline.devices[slot.statement].parent != kNone;
+      slot.statement != kNoIndex && document.statements()[slot.statement].linker != kNoIndex;
   const FamilyTable& table = family_table_for(version);
   std::set<std::string> offered;
   for (std::uint32_t r = 0; r < table.size(); ++r) {
@@ -117,10 +113,11 @@ std::vector<CompletionItem> class_ids(const BoardDocument& document, const Slot&
 std::vector<CompletionItem> variable_names(const BoardDocument& document, const Slot& slot,
                                            const Range& range) {
   std::set<std::string> set;
-  const BoardOutline& outline = document.outline;
-  for (std::size_t v = 0; v < outline.variables.size(); ++v) {
-    if (v == slot.statement) continue;
-    set.insert(upper_cased(name_text(document.text(), outline.tokens[outline.variables[v].name])));
+  for (std::size_t s = 0; s < document.statements().size(); ++s) {
+    if (s == slot.statement || document.statements()[s].kind != BoardStatement::Kind::kVariable) {
+      continue;
+    }
+    set.insert(upper_cased(name_in_token(document, statement_tokens(document, s).name)));
   }
   std::vector<CompletionItem> items;
   std::size_t rank = 0;
@@ -140,22 +137,20 @@ std::vector<CompletionItem> variable_names(const BoardDocument& document, const 
 }
 
 // The lengths the scan path has with no sub-path selected, and with one sub-path of one linker.
-std::vector<std::pair<std::uint64_t, std::string>> path_lengths(const BoardDocument& document,
+std::vector<std::pair<std::uint64_t, std::string>> path_lengths(const BoardAnalysis& analysis,
                                                                 bool ir) {
-  const ScanPlaces& places = document.places;
-  const auto length = [&](const PathTotal& total) { return ir ? total.ir_bits : total.devices; };
   std::vector<std::pair<std::uint64_t, std::string>> lengths = {
-      {length(places.main), "the main path, no sub-path selected"}};
-  for (const auto& [linker, totals] : places.linkers) {
+      {ir ? analysis.main_ir : analysis.main_devices, "the main path, no sub-path selected"}};
+  for (const AnalysedLinker& linker : analysis.linkers) {
     for (std::uint32_t k = 0; k < 4 && lengths.size() < 16; ++k) {
-      const std::uint64_t with = length(places.main) + length(totals[k]);
+      const std::uint64_t with = ir ? analysis.main_ir + linker.sub_path_ir[k]
+                                    : analysis.main_devices + linker.sub_paths[k].size();
       if (std::any_of(lengths.begin(), lengths.end(),
                       [&](const auto& l) { return l.first == with; })) {
         continue;
       }
-      const Token& name = document.outline.tokens[document.outline.devices[linker].name];
       lengths.push_back({with, "with sub-path " + std::to_string(k) + " of `" +
-                                   lower_cased(name_text(document.text(), name)) + "`"});
+                                   analysis.devices[linker.device].name + "`"});
     }
   }
   return lengths;
@@ -164,8 +159,7 @@ std::vector<std::pair<std::uint64_t, std::string>> path_lengths(const BoardDocum
 std::vector<CompletionItem> values(const BoardDocument& document, const Slot& slot,
                                    const Range& range) {
   std::vector<CompletionItem> items;
-  const std::string name(name_text(
-      document.text(), document.outline.tokens[document.outline.variables[slot.statement].name]));
+  const std::string name(name_in_token(document, statement_tokens(document, slot.statement).name));
   const DocumentedVariable* documented = find_documented_variable(name);
   if (documented == nullptr) return items;
   const auto add = [&](std::string value, std::string detail, int kind) {
@@ -196,8 +190,10 @@ std::vector<CompletionItem> values(const BoardDocument& document, const Slot& sl
     }
   }
   const std::string_view upper = documented->name;
-  if (document.loaded && (upper == "VORTA_SIZE_IRPATH" || upper == "VORTA_SIZE_DRPATH")) {
-    for (const auto& [length, what] : path_lengths(document, upper == "VORTA_SIZE_IRPATH")) {
+  if (document.analysis.complete &&
+      (upper == "VORTA_SIZE_IRPATH" || upper == "VORTA_SIZE_DRPATH")) {
+    for (const auto& [length, what] :
+         path_lengths(document.analysis, upper == "VORTA_SIZE_IRPATH")) {
       add(std::to_string(length), what, kCompletionValue);
     }
     add("0", "worked out from the scan path", kCompletionValue);
@@ -211,7 +207,7 @@ std::vector<CompletionItem> completion(const BoardDocument& document, const Posi
                                        Encoding encoding) {
   const std::size_t offset = document.lines.offset_of(position, encoding);
   const Slot slot = slot_at(document, offset);
-  if (slot.kind == Slot::Kind::kNothing || slot.statement == kNone) return {};
+  if (slot.kind == Slot::Kind::kNothing || slot.statement == kNoIndex) return {};
   const Range range = range_of(document, slot.begin, std::max(slot.end, offset), encoding);
   switch (slot.kind) {
     case Slot::Kind::kClassId:

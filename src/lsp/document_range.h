@@ -1,4 +1,5 @@
-// Byte ranges of a document as the client's ranges, in the encoding agreed at initialisation.
+// Byte ranges and the check room's source ranges of a document as the client's ranges, in the
+// encoding agreed at initialisation.
 #ifndef KVR_LSP_DOCUMENT_RANGE_H_
 #define KVR_LSP_DOCUMENT_RANGE_H_
 
@@ -14,9 +15,15 @@ inline Range range_of(const BoardDocument& document, std::size_t begin, std::siz
   return {document.lines.position_of(begin, encoding), document.lines.position_of(end, encoding)};
 }
 
-inline TextEdit text_edit_of(const BoardDocument& document, const ByteEdit& edit,
-                             Encoding encoding) {
-  return {range_of(document, edit.begin, edit.end, encoding), edit.text};
+// The file as a whole stands at its start.
+inline Range range_of(const BoardDocument& document, const SourceRange& range, Encoding encoding) {
+  if (range.whole_file()) return {};
+  return range_of(document, range.offset, range.offset + (range.end_column - range.column),
+                  encoding);
+}
+
+inline Range range_of(const BoardDocument& document, const BoardToken& token, Encoding encoding) {
+  return range_of(document, token.offset, token.offset + token.length, encoding);
 }
 
 }  // namespace kvr::lsp

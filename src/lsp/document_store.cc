@@ -11,7 +11,7 @@ void apply_change(std::string& text, TextDocumentContentChangeEvent& change, Enc
     text = std::move(change.text);
     return;
   }
-  const TextLines lines(text);
+  const ClientLines lines(text);
   std::size_t begin = lines.offset_of(change.range->start, encoding);
   std::size_t end = lines.offset_of(change.range->end, encoding);
   if (end < begin) std::swap(begin, end);
@@ -50,7 +50,7 @@ const BoardDocument* change_document(DocumentStore& store, DidChangeParams param
   if (found == store.documents.end()) return nullptr;
   BoardDocument& document = *found->second;
   guarded(store, params.uri, [&] {
-    std::string text = std::move(document.reading.text);
+    std::string text = std::move(document.analysis.text);
     for (TextDocumentContentChangeEvent& change : params.changes) {
       apply_change(text, change, encoding);
     }

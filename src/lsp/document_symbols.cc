@@ -6,64 +6,73 @@
 namespace kvr::lsp {
 namespace {
 
+using Kind = BoardStatement::Kind;
+
 struct SymbolMaker {
   const BoardDocument& document;
   Encoding encoding;
 
-  const Token& token(std::size_t index) const { return document.outline.tokens[index]; }
-
   Range range(std::size_t first, std::size_t last) const {
-    return range_of(document, token(first).begin, token(last).end, encoding);
+    const BoardToken& a = document.tokens()[first];
+    const BoardToken& b = document.tokens()[last];
+    return range_of(document, a.offset, b.offset + b.length, encoding);
   }
 
-  DocumentSymbol variable(const OutlineVariable& variable) const {
+  std::size_t index_of(const AnalysedDevice* device) const {
+    return static_cast<std::size_t>(device - document.analysis.devices.data());
+  }
+
+  std::string text(std::size_t token) const {
+    return std::string(token_text(document.text(), document.tokens()[token]));
+  }
+
+  DocumentSymbol variable(std::size_t statement) const {
+    const StatementTokens parts = statement_tokens(document, statement);
     DocumentSymbol symbol;
-    symbol.name = std::string(token_text(document.text(), token(variable.name)));
+    symbol.name = text(parts.name);
     symbol.kind = kSymbolVariable;
-    if (variable.value != kNone) {
-      symbol.detail = std::string(token_text(document.text(), token(variable.value)));
-    }
-    symbol.range = range(variable.name, variable.value != kNone ? variable.value : variable.name);
-    symbol.selection_range = range(variable.name, variable.name);
+    if (parts.second != kNoIndex) symbol.detail = text(parts.second);
+    symbol.range = range(parts.name, parts.second != kNoIndex ? parts.second : parts.name);
+    symbol.selection_range = range(parts.name, parts.name);
     return symbol;
   }
 
-  DocumentSymbol device(std::size_t index) const {
-    const OutlineDevice& device = document.outline.devices[index];
+  // A device, or a linker with its sub-paths, whose statements follow it.
+  DocumentSymbol device(std::size_t statement) const {
+    const BoardStatement& s = document.statements()[statement];
+    const StatementTokens parts = statement_tokens(document, statement);
     DocumentSymbol symbol;
-    symbol.name = lower_cased(name_text(document.text(), token(device.name)));
-    symbol.kind = device.linker ? kSymbolNamespace : kSymbolClass;
-    std::size_t last = device.class_id != kNone ? device.class_id : device.name;
-    if (device.class_id != kNone) {
-      symbol.detail = std::string(token_text(document.text(), token(device.class_id)));
-    }
-    symbol.selection_range = range(device.name, device.name);
-    if (device.linker) {
-      for (std::uint32_t k = 0; k < 4; ++k) {
-        const OutlineGroup& group = device.groups[k];
-        if (group.open == kNone) break;
-        DocumentSymbol sub_path;
-        sub_path.name = "sub-path " + std::to_string(k);
-        sub_path.kind = kSymbolArray;
-        const auto totals = document.places.linkers.find(index);
-        if (totals != document.places.linkers.end()) {
-          const PathTotal& total = totals->second[k];
-          sub_path.detail = std::to_string(total.devices) + " devices, " +
-                            std::to_string(total.ir_bits) + " IR bits";
-        }
-        const std::size_t close = group.close != kNone ? group.close : group.open;
-        sub_path.range = range(group.open, close);
-        sub_path.selection_range = range(group.open, group.open);
-        last = close;
-        // A linker's devices follow it in the file, each group's in turn.
-        const std::vector<OutlineDevice>& devices = document.outline.devices;
-        for (std::size_t d = index + 1; d < devices.size() && devices[d].parent == index; ++d) {
-          if (devices[d].sub_path == k) sub_path.children.push_back(this->device(d));
-        }
-        symbol.children.push_back(std::move(sub_path));
+    symbol.name = lower_cased(name_in_token(document, parts.name));
+    symbol.kind = s.kind == Kind::kLinker ? kSymbolNamespace : kSymbolClass;
+    std::size_t last = parts.second != kNoIndex ? parts.second : parts.name;
+    if (parts.second != kNoIndex) symbol.detail = text(parts.second);
+    symbol.selection_range = range(parts.name, parts.name);
+    const AnalysedDevice* analysed =
+        document.analysis.complete ? device_of(document, statement) : nullptr;
+    for (std::uint32_t k = 0; s.kind == Kind::kLinker && k < s.groups; ++k) {
+      DocumentSymbol sub_path;
+      sub_path.name = "sub-path " + std::to_string(k);
+      sub_path.kind = kSymbolArray;
+      if (const AnalysedLinker* linker =
+              analysed == nullptr ? nullptr : linker_of(document, index_of(analysed))) {
+        sub_path.detail = std::to_string(linker->sub_paths[k].size()) + " devices, " +
+                          std::to_string(linker->sub_path_ir[k]) + " IR bits";
       }
+      const std::size_t open = s.open[k];
+      const std::size_t close = s.close[k] != kNoIndex ? s.close[k] : open;
+      if (open == kNoIndex) continue;
+      sub_path.range = range(open, close);
+      sub_path.selection_range = range(open, open);
+      last = std::max(last, close);
+      // A linker's devices follow it, each group's in turn.
+      const std::vector<BoardStatement>& all = document.statements();
+      for (std::size_t t = statement + 1; t < all.size() && all[t].linker == statement; ++t) {
+        if (all[t].group == k && all[t].kind == Kind::kDevice)
+          sub_path.children.push_back(device(t));
+      }
+      symbol.children.push_back(std::move(sub_path));
     }
-    symbol.range = range(device.name, last);
+    symbol.range = range(parts.name, last);
     return symbol;
   }
 };
@@ -73,11 +82,15 @@ struct SymbolMaker {
 std::vector<DocumentSymbol> document_symbols(const BoardDocument& document, Encoding encoding) {
   const SymbolMaker maker{document, encoding};
   std::vector<DocumentSymbol> symbols;
-  for (const OutlineVariable& variable : document.outline.variables) {
-    symbols.push_back(maker.variable(variable));
+  const std::vector<BoardStatement>& statements = document.statements();
+  for (std::size_t s = 0; s < statements.size(); ++s) {
+    if (statements[s].kind == Kind::kVariable) symbols.push_back(maker.variable(s));
   }
-  for (std::size_t d = 0; d < document.outline.devices.size(); ++d) {
-    if (document.outline.devices[d].parent == kNone) symbols.push_back(maker.device(d));
+  for (std::size_t s = 0; s < statements.size(); ++s) {
+    const Kind kind = statements[s].kind;
+    if ((kind == Kind::kDevice || kind == Kind::kLinker) && statements[s].linker == kNoIndex) {
+      symbols.push_back(maker.device(s));
+    }
   }
   return symbols;
 }

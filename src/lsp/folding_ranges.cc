@@ -1,23 +1,26 @@
 #include "lsp/folding_ranges.h"
 
+#include <algorithm>
+
 namespace kvr::lsp {
 
 std::vector<FoldingRange> folding_ranges(const BoardDocument& document) {
   std::vector<FoldingRange> ranges;
-  const BoardOutline& outline = document.outline;
-  for (const OutlineDevice& device : outline.devices) {
-    if (!device.linker) continue;
-    std::size_t last = kNone;
-    for (const OutlineGroup& group : device.groups) {
-      if (group.close != kNone) last = group.close;
-      if (group.open != kNone && group.close == kNone) last = group.open;
+  for (const BoardStatement& statement : document.statements()) {
+    if (statement.kind != BoardStatement::Kind::kLinker) continue;
+    std::size_t last = kNoIndex;
+    for (std::uint32_t k = 0; k < 4; ++k) {
+      for (const std::size_t brace : {statement.open[k], statement.close[k]}) {
+        if (brace != kNoIndex) last = last == kNoIndex ? brace : std::max(last, brace);
+      }
     }
-    if (last == kNone) continue;
+    if (last == kNoIndex) continue;
     // Lines are the same in every encoding.
-    const std::uint32_t first_line =
-        document.lines.position_of(outline.tokens[device.name].begin, Encoding::kUtf8).line;
-    const std::uint32_t last_line =
-        document.lines.position_of(outline.tokens[last].begin, Encoding::kUtf8).line;
+    const auto line_of = [&](std::size_t token) {
+      return document.lines.position_of(document.tokens()[token].offset, Encoding::kUtf8).line;
+    };
+    const std::uint32_t first_line = line_of(statement.first_token);
+    const std::uint32_t last_line = line_of(last);
     if (last_line > first_line) ranges.push_back({first_line, last_line});
   }
   return ranges;

@@ -178,8 +178,15 @@ Json on_rename(Session& session, const Json& params) {
   return *edit;
 }
 
+// A file left as it is gets a message that says why, and no edit.
 Json on_formatting(Session& session, const Json& params) {
-  return formatting(document_in(session, params), session.encoding);
+  std::string reason;
+  Json edits = formatting(document_in(session, params), session.encoding, reason);
+  if (!reason.empty()) {
+    session.notifications.push_back(notification(
+        "window/showMessage", {{"type", 2}, {"message", "kvrview: not formatted: " + reason}}));
+  }
+  return edits;
 }
 
 Json on_code_actions(Session& session, const Json& params) {

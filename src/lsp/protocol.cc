@@ -54,10 +54,10 @@ void to_json(Json& json, const Diagnostic& diagnostic) {
           {"severity", diagnostic.severity},
           {"source", diagnostic.source},
           {"message", diagnostic.message}};
-  if (diagnostic.code.empty()) {
-    json["code"] = diagnostic.status;
-  } else {
+  if (!diagnostic.code.empty()) {
     json["code"] = diagnostic.code;
+  } else if (diagnostic.status != 0) {
+    json["code"] = diagnostic.status;
   }
   if (!diagnostic.related_information.empty()) {
     json["relatedInformation"] = array_of(diagnostic.related_information);

@@ -18,9 +18,8 @@ bool device_name_taken(std::string_view name) {
 std::optional<WorkspaceEdit> rename(const BoardDocument& document, const Position& position,
                                     const std::string& new_name, Encoding encoding,
                                     std::string& refusal) {
-  const BoardOutline& outline = document.outline;
-  const std::size_t index = token_at(outline, document.lines.offset_of(position, encoding));
-  if (index == kNone || outline.tokens[index].kind != TokenKind::kDeviceName) {
+  const std::size_t index = token_touching(document, document.lines.offset_of(position, encoding));
+  if (index == kNoIndex || document.tokens()[index].kind != TokenKind::kDeviceName) {
     refusal = "only a device name can be renamed";
     return std::nullopt;
   }
@@ -29,20 +28,20 @@ std::optional<WorkspaceEdit> rename(const BoardDocument& document, const Positio
         "`" + new_name + "' is no device name: 1 to 8 letters, digits and '_', a letter first";
     return std::nullopt;
   }
-  const std::string old_name = lower_cased(name_text(document.text(), outline.tokens[index]));
+  const std::string old_name = lower_cased(name_in_token(document, index));
   WorkspaceEdit edit;
   std::vector<TextEdit>& edits = edit.changes[document.uri];
-  for (const OutlineDevice& device : outline.devices) {
-    const Token& token = outline.tokens[device.name];
-    const std::string name = lower_cased(name_text(document.text(), token));
+  for (std::size_t t = 0; t < document.tokens().size(); ++t) {
+    const BoardToken& token = document.tokens()[t];
+    if (token.kind != TokenKind::kDeviceName) continue;
+    const std::string name = lower_cased(name_in_token(document, t));
     if (name == lower_cased(new_name) && name != old_name) {
       refusal = "another device is named `" + name + "' already";
       return std::nullopt;
     }
     if (name != old_name) continue;
-    const std::size_t begin = token.begin + 1;
-    const std::size_t end = begin + name.size();
-    edits.push_back({range_of(document, begin, end, encoding), new_name});
+    const std::size_t begin = token.offset + 1;
+    edits.push_back({range_of(document, begin, begin + name.size(), encoding), new_name});
   }
   return edit;
 }

@@ -1,5 +1,7 @@
 #include "lsp/semantic_tokens.h"
 
+#include <algorithm>
+
 #include "lint/documented_variables.h"
 
 namespace kvr::lsp {
@@ -19,7 +21,7 @@ enum TokenType : std::uint32_t {
   kNoType,
 };
 
-TokenType type_of(std::string_view text, const Token& token) {
+TokenType type_of(std::string_view text, const BoardToken& token) {
   switch (token.kind) {
     case TokenKind::kDeviceName:
       return kDeviceType;
@@ -29,8 +31,7 @@ TokenType type_of(std::string_view text, const Token& token) {
       return kClassType;
     case TokenKind::kComment:
       return kCommentType;
-    case TokenKind::kOpenBrace:
-    case TokenKind::kCloseBrace:
+    case TokenKind::kBrace:
       return kOperatorType;
     case TokenKind::kLabel:
       return kMacroType;
@@ -58,12 +59,12 @@ SemanticTokens semantic_tokens(const BoardDocument& document, Encoding encoding)
   SemanticTokens tokens;
   PositionCursor cursor(document.lines, encoding);
   Position previous;
-  for (const Token& token : document.outline.tokens) {
+  for (const BoardToken& token : document.tokens()) {
     const TokenType type = type_of(document.text(), token);
     if (type == kNoType) continue;
-    const Position start = cursor.at(token.begin);
+    const Position start = cursor.at(token.offset);
     const std::size_t line_end = document.lines.line_end(start.line);
-    const Position end = cursor.at(std::min<std::size_t>(token.end, line_end));
+    const Position end = cursor.at(std::min<std::size_t>(token.offset + token.length, line_end));
     if (end.character <= start.character) continue;
     const std::uint32_t line_delta = start.line - previous.line;
     tokens.data.insert(

@@ -1,7 +1,6 @@
 #include "lsp/text_positions.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kvr::lsp {
 namespace {
@@ -62,20 +61,9 @@ std::uint32_t units_between(std::string_view text, std::size_t begin, std::size_
   return units;
 }
 
-TextLines::TextLines(std::string_view text) : text_(text), starts_(client_line_starts(text)) {
-  if (std::memchr(text.data(), '\r', text.size()) == nullptr) return;
-  // A lone CR ends a client's line but not kvrbuild's: its lines are counted apart.
-  lf_starts_.push_back(0);
-  for (const char *at = text.data(), *end = text.data() + text.size();
-       (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) !=
-       nullptr;) {
-    ++at;
-    lf_starts_.push_back(static_cast<std::size_t>(at - text.data()));
-  }
-  if (lf_starts_.size() == starts_.size()) lf_starts_.clear();
-}
+ClientLines::ClientLines(std::string_view text) : text_(text), starts_(client_line_starts(text)) {}
 
-std::size_t TextLines::line_end(std::size_t line) const {
+std::size_t ClientLines::line_end(std::size_t line) const {
   if (line + 1 >= starts_.size()) return text_.size();
   std::size_t end = starts_[line + 1];
   if (end > 0 && text_[end - 1] == '\n') --end;
@@ -83,7 +71,7 @@ std::size_t TextLines::line_end(std::size_t line) const {
   return end;
 }
 
-std::size_t TextLines::offset_of(const Position& position, Encoding encoding) const {
+std::size_t ClientLines::offset_of(const Position& position, Encoding encoding) const {
   if (position.line >= starts_.size()) return text_.size();
   const std::size_t end = line_end(position.line);
   std::size_t at = starts_[position.line];
@@ -97,24 +85,12 @@ std::size_t TextLines::offset_of(const Position& position, Encoding encoding) co
   return std::min(at, end);
 }
 
-Position TextLines::position_of(std::size_t offset, Encoding encoding) const {
+Position ClientLines::position_of(std::size_t offset, Encoding encoding) const {
   offset = std::min(offset, text_.size());
   const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
   const auto line = static_cast<std::size_t>(after - starts_.begin() - 1);
   const std::size_t end = std::min(offset, line_end(line));
   return {static_cast<std::uint32_t>(line), units_between(text_, starts_[line], end, encoding)};
-}
-
-std::size_t TextLines::offset_of_place(std::uint32_t full_line, std::uint32_t column) const {
-  const std::vector<std::size_t>& starts = lf_starts_.empty() ? starts_ : lf_starts_;
-  if (full_line == 0) return 0;
-  if (full_line > starts.size()) return text_.size();
-  const std::size_t begin = starts[full_line - 1];
-  const char* newline =
-      static_cast<const char*>(std::memchr(text_.data() + begin, '\n', text_.size() - begin));
-  const std::size_t end =
-      newline == nullptr ? text_.size() : static_cast<std::size_t>(newline - text_.data());
-  return std::min(end, begin + (column > 0 ? column - 1 : 0));
 }
 
 Position PositionCursor::at(std::size_t offset) {

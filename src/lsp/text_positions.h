@@ -4,9 +4,8 @@
 // UTF-8 holds it, and those bytes are what the checks read. The client counts positions in lines
 // and in code units of its encoding (UTF-16 by default, UTF-8 when both sides agree on it); a line
 // ends at LF, CR LF or a lone CR, as the protocol has it. kvrbuild numbers lines by LF alone (a
-// lone CR ends no line) and counts columns in bytes, and its places are turned into byte offsets
-// with its own line starts before they become positions. A byte that is not part of valid UTF-8
-// counts as one code unit.
+// lone CR ends no line), so its places go through their byte offsets before they become the
+// client's positions. A byte that is not part of valid UTF-8 counts as one code unit.
 #ifndef KVR_LSP_TEXT_POSITIONS_H_
 #define KVR_LSP_TEXT_POSITIONS_H_
 
@@ -26,20 +25,17 @@ struct Position {
   friend bool operator==(const Position&, const Position&) = default;
 };
 
-// The line starts of a text, both ways of counting lines.
-class TextLines {
+// The client's lines of a text.
+class ClientLines {
  public:
-  TextLines() = default;
-  explicit TextLines(std::string_view text);  // the text must outlive this record
+  ClientLines() = default;
+  explicit ClientLines(std::string_view text);  // the text must outlive this record
 
   std::string_view text() const { return text_; }
   // The byte offset of a client position; a position past its line's end stands at that end, a
   // line past the last at the end of the text.
   std::size_t offset_of(const Position& position, Encoding encoding) const;
   Position position_of(std::size_t offset, Encoding encoding) const;
-  // The byte offset of kvrbuild's line `full_line` (from 1) and 1-based byte `column`; the line
-  // past the last stands at the end of the text. A column past the line's end stands at its end.
-  std::size_t offset_of_place(std::uint32_t full_line, std::uint32_t column) const;
   // The client's line count and the byte range [begin, end) of line `line`, without its line end.
   std::size_t line_count() const { return starts_.size(); }
   std::size_t line_begin(std::size_t line) const { return starts_[line]; }
@@ -59,11 +55,12 @@ std::uint32_t units_between(std::string_view text, std::size_t begin, std::size_
 // bytes passed over: for the many positions of one answer in document order.
 class PositionCursor {
  public:
-  PositionCursor(const TextLines& lines, Encoding encoding) : lines_(lines), encoding_(encoding) {}
+  PositionCursor(const ClientLines& lines, Encoding encoding)
+      : lines_(lines), encoding_(encoding) {}
   Position at(std::size_t offset);  // offsets must not decrease
 
  private:
-  const TextLines& lines_;
+  const ClientLines& lines_;
   Encoding encoding_;
   std::size_t line_ = 0, offset_ = 0;
   std::uint32_t character_ = 0;
