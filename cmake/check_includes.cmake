@@ -5,7 +5,8 @@
 # (the companion program) a top of its own that kvrbuild never includes. Below view stand lint (the
 # checks of a board.cfg as records, which may use the built-in library for its error texts), bridge
 # (the formats of the open JTAG tools, above database) and jtag (the simulated scan path, which
-# needs base alone).
+# needs base alone). lsp (the language server) stands between view and lint: view calls its entry
+# point, and it reads the information texts that frontend carries.
 # Input: SOURCE_DIR, the src folder.
 cmake_minimum_required(VERSION 3.25)
 
@@ -13,7 +14,8 @@ set(allowed_main frontend library scanlib base)
 set(allowed_frontend commands scanlib base)
 set(allowed_commands config database scanlib base)
 set(allowed_library config database scanlib base)
-set(allowed_view lint bridge jtag library config database scanlib base)
+set(allowed_view lsp lint bridge jtag library config database scanlib base)
+set(allowed_lsp lint frontend library config database scanlib base)
 set(allowed_lint library config database scanlib base)
 set(allowed_bridge config database base)
 set(allowed_jtag base)

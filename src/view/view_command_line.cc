@@ -212,6 +212,17 @@ std::string check_request(ViewRequest& request, bool output_option,
   return "";
 }
 
+// --lsp: the language server on standard input and output, which takes no other word.
+std::string take_language_server(int argc, const char* const* argv, ViewRequest& request) {
+  for (int next = 1; next < argc && std::string_view(argv[next]) != "--"; ++next) {
+    if (std::string_view(argv[next]) != "--lsp") continue;
+    if (argc != 2) return usage_error("--lsp takes no other option and no file");
+    request.mode = ViewMode::kLsp;
+    return "";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string view_usage() {
@@ -250,6 +261,8 @@ std::string view_usage() {
       "  kvrview --serve [--port N] [--log] [--select LINKER:K]... FILE\n"
       "                                      the board as a simulated scan path behind OpenOCD's\n"
       "                                      remote_bitbang protocol on 127.0.0.1\n"
+      "  kvrview --lsp                      a language server for editors, on standard input\n"
+      "                                      and output\n"
       "  kvrview --help, --version          this usage, the version\n"
       "\n"
       "  --group          draw a run of like devices, as a version 2 database stores it, as one\n"
@@ -286,6 +299,10 @@ std::string view_usage() {
 
 std::string parse_view_command_line(int argc, const char* const* argv, ViewRequest& request) {
   request = ViewRequest{};
+  if (std::string error = take_language_server(argc, argv, request);
+      !error.empty() || request.mode == ViewMode::kLsp) {
+    return error;
+  }
   bool options = true;
   bool output_option = false;
   std::vector<std::string_view> given;

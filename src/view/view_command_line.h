@@ -32,7 +32,8 @@ struct ViewRequest {
     kOpenocd,
     kSvf,
     kImport,
-    kServe
+    kServe,
+    kLsp
   } mode = Mode::kDot;
   bool group = false;                // draw a run of like devices as one node
   std::string format;                // the picture's: png, pdf or svg; --check's: sarif

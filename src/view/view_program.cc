@@ -12,6 +12,7 @@
 #include "lint/board_loading.h"
 #include "lint/diagnostics.h"
 #include "lint/sarif_log.h"
+#include "lsp/language_server.h"
 #include "view/bridge_modes.h"
 #include "view/config_text.h"
 #include "view/dot_graph.h"
@@ -183,6 +184,7 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       return 0;
     }
     if (request.mode == ViewMode::kServe) return serve_board(request, out, err);
+    if (request.mode == ViewMode::kLsp) return lsp::serve_language_on_standard_streams();
     Made made = make(request);
     std::fputs(made.messages.c_str(), err);
     // A file that a script the import evaluated found or sourced is known only now.
