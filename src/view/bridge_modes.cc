@@ -10,6 +10,7 @@
 #include "bridge/svf_padding.h"
 #include "jtag/bitbang_server.h"
 #include "lint/board_input.h"
+#include "view/board_warnings.h"
 
 namespace kvr {
 namespace {
@@ -29,19 +30,16 @@ bool done(Outcome outcome) {
   return outcome == Outcome::kDone;
 }
 
-// The chain of the request's input board, with its selections.
+// The chain of the request's input board, with its selections. The warnings of a board.cfg go to
+// `messages` whatever the outcome, and the reason of a failure after them.
 bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain,
-                    std::string& problem) {
-  InputFile input;
+                    std::string& messages) {
   LoadedBoard loaded;
-  bool read = open_input(request.input, input, problem) &&
-              load_board(request.input, input, loaded, problem);
-  close_input(input);
-  if (read && !done(board_chain(loaded.board, request.selections, chain, problem))) {
-    problem = request.input + ": error: " + problem + "\n";
-    read = false;
-  }
-  return read;
+  if (!read_checked_board(request, request.input, loaded, messages)) return false;
+  std::string problem;
+  if (done(board_chain(loaded.board, request.selections, chain, problem))) return true;
+  messages += request.input + ": error: " + problem + "\n";
+  return false;
 }
 
 }  // namespace
@@ -61,18 +59,18 @@ bool make_bridge_text(const ViewRequest& request, std::string& result, std::stri
   if (request.mode == ViewMode::kOpenocd) {
     return done(openocd_script(chain, request.chip, request.input, result));
   }
-  if (done(svf_padding(chain, request.svf_device, request.input, result, problem))) return true;
-  problem = request.input + ": error: " + problem + "\n";
+  std::string refusal;
+  if (done(svf_padding(chain, request.svf_device, request.input, result, refusal))) return true;
+  problem += request.input + ": error: " + refusal + "\n";
   return false;
 }
 
 int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
   std::vector<ChainTap> chain;
-  std::string problem;
-  if (!chain_of_input(request, chain, problem)) {
-    std::fputs(problem.c_str(), err);
-    return 1;
-  }
+  std::string messages;
+  const bool read = chain_of_input(request, chain, messages);
+  std::fputs(messages.c_str(), err);  // the warnings before the port, or why there is none
+  if (!read) return 1;
   std::vector<SimulatedDevice> devices;
   for (const ChainTap& tap : chain) {
     if (tap.in_chain) devices.push_back({tap.name, tap.ir_length});

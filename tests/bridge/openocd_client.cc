@@ -46,7 +46,8 @@ std::string shell_word(const std::string& word) {
 class Server {
  public:
   explicit Server(const std::string& words)
-      : out_(::popen(("exec timeout 300 " KVR_VIEW_PATH " --serve " + words).c_str(), "r")) {
+      : out_(
+            ::popen(("exec timeout 300 " KVR_VIEW_PATH " --serve --quiet " + words).c_str(), "r")) {
     char line[32] = "";
     if (std::fgets(line, sizeof line, out_) != nullptr) port_ = std::atoi(line);
   }
@@ -155,8 +156,7 @@ std::vector<Board> boards(const testing::Sandbox& sandbox, std::size_t count) {
       sandbox.write(b.file,
                     testing::generate_board(seed, static_cast<std::uint8_t>(1 + seed % 2)).text);
     }
-    b.json =
-        nlohmann::json::parse(run(KVR_VIEW_PATH " --json " + shell_word(b.file) + " 2>/dev/null"));
+    b.json = nlohmann::json::parse(run(KVR_VIEW_PATH " --json --quiet " + shell_word(b.file)));
     if (seed >= 2) b.selected = some_selections(b.json, seed);
     const std::vector<ExpectedTap> chain = expected_chain(b.json, b.selected);
     if (std::any_of(chain.begin(), chain.end(), [](const auto& tap) { return tap.in_chain; })) {
@@ -182,7 +182,8 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
   for (const Board& board : boards(sandbox, 56)) {
     linkers += static_cast<unsigned>(board.json["linkers"].size());
     selected += static_cast<unsigned>(board.selected.size());
-    run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
+    run(KVR_VIEW_PATH " --openocd --quiet -o chain.tcl " + shell_word(board.file) +
+        selections(board));
     Server server(shell_word(board.file) + selections(board));
     int status = -1;
     const std::string output =
@@ -244,7 +245,7 @@ TEST(OpenocdClient, SvfPaddingLoadsAnInstructionIntoOneDeviceAndBypassIntoTheOth
       const std::uint32_t length = chain[i].ir_length;
       const std::uint32_t value_bits = std::min<std::uint32_t>(length, 16);
       const std::uint64_t pattern = (0x5A3Cu + 977u * i) & ((1u << (value_bits - 1)) - 1);
-      svf += run(KVR_VIEW_PATH " --svf " + chain[i].name + " " + shell_word(board.file) +
+      svf += run(KVR_VIEW_PATH " --quiet --svf " + chain[i].name + " " + shell_word(board.file) +
                  selections(board));
       svf += "SIR " + std::to_string(length) + " TDI (" + hex_bits(length, value_bits, pattern) +
              ");\n";
@@ -256,7 +257,8 @@ TEST(OpenocdClient, SvfPaddingLoadsAnInstructionIntoOneDeviceAndBypassIntoTheOth
       expected.push_back(line);
     }
     sandbox.write("pad.svf", svf);
-    run(KVR_VIEW_PATH " --openocd -o chain.tcl " + shell_word(board.file) + selections(board));
+    run(KVR_VIEW_PATH " --openocd --quiet -o chain.tcl " + shell_word(board.file) +
+        selections(board));
     Server server("--log " + shell_word(board.file) + selections(board));
     int status = -1;
     const std::string output =
