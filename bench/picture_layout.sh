@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What Graphviz's layout costs for the pictures kvrview draws, which sets the most it draws
 # (src/view/picture_render.h): boards of N devices on the main path (each unlike its neighbours, so
-# that --group joins none), boards of K linkers (each with four devices on three sub-paths,
-# every linker a cluster of the graph) and of K linkers with 36 devices each (both bounds at once), their DOT text from kvrview laid out by `dot -Tsvg', the
-# same layout kvrview's library runs. Each row is the median of RUNS runs (default 3), cut off at
-# 100 s. Usage: bench/picture_layout.sh [RUNS]
+# that --group joins none), of K linkers (each with four devices on three sub-paths, every linker a
+# cluster of the graph), and of K linkers with 36 devices each (both bounds at once). Their DOT text
+# from kvrview is laid out by `dot -Tsvg', the layout kvrview's library runs. Each row is the
+# median of RUNS runs (default 3), cut off at 100 s. Usage: bench/picture_layout.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
