@@ -15,10 +15,18 @@
 #include <vector>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
 #include <process.h>
+#include <windows.h>
 #else
 #include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -244,6 +252,264 @@ fs::path absolute_path(const std::string& path) {
   return error ? fs::path() : canonical;
 }
 
+// A whole-file write replaces a file by a new one made beside it, in the same folder, and renamed
+// over it only once every byte is written, flushed and closed: a failure at any point leaves the
+// old file byte for byte and removes the new one. A device, a pipe or a socket cannot be replaced
+// and is written directly, as is a descriptor the process holds (/dev/stdout, /dev/fd/N), whose
+// opening mode (appending, say) is the caller's.
+
+// The most links followed from a name, as the system itself follows them.
+constexpr int kMostLinks = 40;
+
+// The start of a temporary file's name: the file's own, cut short enough to leave room for the
+// rest within the longest name a folder holds.
+std::string temporary_stem(const fs::path& file) {
+  return "." + file.filename().string().substr(0, 200) + ".kvr";
+}
+
+// Six characters that differ from one attempt, run and moment to the next.
+std::string name_suffix(unsigned attempt) {
+  static constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+#if defined(_WIN32)
+  const unsigned long long pid = static_cast<unsigned long long>(_getpid());
+#else
+  const unsigned long long pid = static_cast<unsigned long long>(getpid());
+#endif
+  unsigned long long mix =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (pid << 20) ^ (static_cast<unsigned long long>(attempt) * 0x9E3779B97F4A7C15ull);
+  std::string suffix;
+  for (int k = 0; k < 6; ++k, mix /= 36) suffix += kLetters[mix % 36];
+  return suffix;
+}
+
+#if defined(_WIN32)
+
+// The names Windows gives its devices in every folder, with or without an extension.
+bool is_device_name(const fs::path& path) {
+  const std::string stem = upper_cased(path.stem().string());
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (stem == device) return true;
+  }
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
+int write_all(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const unsigned part =
+        static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    const int written = _write(fd, bytes.data() + done, part);
+    if (written <= 0) return written < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+// The error number closest to what Windows said.
+int error_of_windows(DWORD code) {
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+
+int write_directly(const std::string& path, const std::string& bytes) {
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return errno;
+  int error = write_all(fd, bytes);
+  if (_close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
+int write_whole(const std::string& path, const std::string& bytes) {
+  const fs::path file(path);
+  std::error_code ignored;
+  const fs::file_status status = fs::status(file, ignored);
+  if (fs::is_directory(status)) return EISDIR;
+  if (is_device_name(file) || (fs::exists(status) && !fs::is_regular_file(status))) {
+    return write_directly(path, bytes);
+  }
+  const std::string folder = file.has_parent_path() ? file.parent_path().string() : ".";
+  const std::string stem = folder + "/" + temporary_stem(file);
+  std::string temporary;
+  int fd = -1;
+  for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = stem + name_suffix(attempt);
+    fd = _open(temporary.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+               _S_IREAD | _S_IWRITE);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  int error = write_all(fd, bytes);
+  if (error == 0 && _commit(fd) != 0) error = errno;
+  if (_close(fd) != 0 && error == 0) error = errno;
+  // Renaming over an existing file needs the system's own call: rename() refuses to.
+  if (error == 0 && MoveFileExA(temporary.c_str(), path.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    error = error_of_windows(GetLastError());
+  }
+  if (error != 0) _unlink(temporary.c_str());
+  return error;
+}
+
+#else
+
+// Where a whole-file write goes, once links are followed.
+struct WriteTarget {
+  enum class Way { kReplace, kDirect, kDescriptor } way = Way::kReplace;
+  std::string path;       // the file to replace (in a folder without links) or to open
+  bool existed = false;   // a replacement: a regular file stands there, of this status
+  struct stat status {};  // of that file
+  int descriptor = -1;    // the descriptor of this process that the path names
+};
+
+// The descriptor that an entry of this process's descriptor folder names, or -1.
+int descriptor_named(const fs::path& folder, const std::string& entry) {
+  if (folder != "/proc/self/fd" && folder != "/proc/" + std::to_string(getpid()) + "/fd") {
+    return -1;
+  }
+  if (entry.empty() || entry.size() > 9 || !std::all_of(entry.begin(), entry.end(), is_digit)) {
+    return -1;
+  }
+  return std::atoi(entry.c_str());
+}
+
+// Follows `path` through its links to the entry it ends at; 0 or the error number.
+int find_target(const std::string& path, WriteTarget& target) {
+  fs::path at(path);
+  for (int hop = 0; hop <= kMostLinks; ++hop) {
+    std::error_code error;
+    const fs::path folder = fs::canonical(at.has_parent_path() ? at.parent_path() : ".", error);
+    if (error) {  // a folder that is not there: no file can be made in it
+      target.path = at.string();
+      return error.value();
+    }
+    const std::string entry = at.filename().string();
+    target.path = (folder / entry).string();
+    target.descriptor = descriptor_named(folder, entry);
+    if (target.descriptor >= 0) {
+      target.way = WriteTarget::Way::kDescriptor;
+      return 0;
+    }
+    struct stat status {};
+    if (::lstat(target.path.c_str(), &status) != 0) {
+      return errno == ENOENT ? 0 : errno;  // a new file, made where the name (or link) leads
+    }
+    if (S_ISLNK(status.st_mode)) {
+      std::vector<char> link(static_cast<std::size_t>(status.st_size) + 2);
+      const ssize_t length = ::readlink(target.path.c_str(), link.data(), link.size());
+      if (length < 0) return errno;
+      if (static_cast<std::size_t>(length) >= link.size()) return ENAMETOOLONG;  // it changed
+      const fs::path leads(std::string(link.data(), static_cast<std::size_t>(length)));
+      at = leads.is_absolute() ? leads : folder / leads;
+      continue;
+    }
+    if (S_ISDIR(status.st_mode)) return EISDIR;
+    target.way = S_ISREG(status.st_mode) ? WriteTarget::Way::kReplace : WriteTarget::Way::kDirect;
+    target.existed = S_ISREG(status.st_mode);
+    target.status = status;
+    return 0;
+  }
+  return ELOOP;
+}
+
+int write_all(int fd, const std::string& bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t written =
+        ::write(fd, bytes.data() + done, std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return written < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+// While it lives, a write past the size limit of `ulimit -f' fails with EFBIG instead of ending
+// the process, which would leave the temporary file behind.
+class FileSizeSignalIgnored {
+ public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    restore_ = sigaction(SIGXFSZ, &ignore, &previous_) == 0;
+  }
+  ~FileSizeSignalIgnored() {
+    if (restore_) sigaction(SIGXFSZ, &previous_, nullptr);
+  }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+  bool restore_ = false;
+};
+
+int write_directly(const std::string& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = write_all(fd, bytes);
+  if (::close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
+int replace_file(const WriteTarget& target, const std::string& bytes) {
+  const fs::path file(target.path);
+  const std::string stem = (file.parent_path() / temporary_stem(file)).string();
+  std::string temporary;
+  int fd = -1;
+  for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = stem + name_suffix(attempt);
+    // A new file gets 0666 less the umask, as any file the shell makes; a replacement starts
+    // private and then takes the old file's owner and permissions.
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                target.existed ? 0600 : 0666);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  if (target.existed) {
+    // The owner before the mode, whose set-user-ID bits a change of owner would clear. Either may
+    // be refused (another user's file, a file system without owners): the write goes on.
+    [[maybe_unused]] const int owned = ::fchown(fd, target.status.st_uid, target.status.st_gid);
+    [[maybe_unused]] const int kept = ::fchmod(fd, target.status.st_mode & 07777);
+  }
+  int error = write_all(fd, bytes);
+  if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && std::rename(temporary.c_str(), target.path.c_str()) != 0) error = errno;
+  if (error != 0) ::unlink(temporary.c_str());
+  return error;
+}
+
+int write_whole(const std::string& path, const std::string& bytes) {
+  if (path.empty()) return ENOENT;
+  WriteTarget target;
+  if (const int error = find_target(path, target); error != 0) return error;
+  const FileSizeSignalIgnored guard;
+  switch (target.way) {
+    case WriteTarget::Way::kDescriptor:
+      return write_all(target.descriptor, bytes);
+    case WriteTarget::Way::kDirect:
+      return write_directly(target.path, bytes);
+    case WriteTarget::Way::kReplace:
+      break;
+  }
+  return replace_file(target, bytes);
+}
+
+#endif
+
 }  // namespace
 
 std::string resolve_host_path(const std::string& name, PathUse use) {
@@ -328,26 +594,14 @@ int close_file(std::FILE* file) {
 }
 
 bool write_whole_file(const std::string& name, const std::string& bytes, std::string& reason) {
-  const OpenedFile file = open_file(name, "wb");
-  if (file.stream == nullptr) {
-    reason = file.reason.empty() ? system_words(file.error) : file.reason;
-    return false;
+  int error = 0;
+  try {
+    error = write_whole(resolve(name, PathUse::kWriting), bytes);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
   }
-  errno = 0;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.stream) == bytes.size() &&
-                 std::fflush(file.stream) == 0;
-  int error = errno;
-  if (std::fclose(file.stream) != 0 && written) {
-    written = false;
-    error = errno;
-  }
-  if (written) return true;
+  if (error == 0) return true;
   reason = system_words(error);
-  // Only what this write made goes again; a path that was there before is not this run's to take.
-  std::error_code ignored;
-  if (file.created && fs::is_regular_file(fs::symlink_status(file.path, ignored))) {
-    std::remove(file.path.c_str());
-  }
   return false;
 }
 

@@ -59,10 +59,15 @@ std::FILE* open_temporary();
 // fclose(), as a function the commands can be handed.
 int close_file(std::FILE* file);
 
-// Writes `bytes` as the whole of the file `name` (created, or truncated when it exists). When the
-// write fails, a regular file that this call created is removed again; any other path (a file that
-// was there before, a device, a link) is left as it stands. False with the reason (the system's
-// own words) when any byte, the flush or the close fails.
+// Writes `bytes` as the whole of the file `name`, so that the file either stays as it was, byte
+// for byte, or holds exactly `bytes`. A regular file, or a name where none stands, gets a new file
+// written in the same folder and renamed over it only once every byte is written, synced and
+// closed; a failure removes the new file and leaves the old one. An existing file keeps its
+// permissions (and its owner, where the system allows); a new one gets 0666 less the umask. A
+// link is followed to the file it leads to, which is replaced (the link stays a link); a link that
+// leads nowhere makes its target. A device, a pipe or a socket is written directly, and a name of
+// one of this process's descriptors (/dev/stdout, /dev/fd/N) writes to that descriptor. False with
+// the reason (the system's own words) when any step fails.
 bool write_whole_file(const std::string& name, const std::string& bytes, std::string& reason);
 
 // True when `input`, resolved for reading, and `output`, resolved for writing, are one existing

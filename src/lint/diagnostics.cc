@@ -77,6 +77,7 @@ std::string Diagnostic::headline() const {
   if (status != kStatusOk) {
     return message + " [" + std::to_string(status) + "]" + (detail.empty() ? "" : ": " + detail);
   }
+  if (check.empty()) return message;  // a refusal of kvrview's own, such as --build's label
   return message + (severity == Severity::kError ? " [-Werror=" : " [-W") + check + "]";
 }
 

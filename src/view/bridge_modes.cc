@@ -9,7 +9,7 @@
 #include "bridge/openocd_script.h"
 #include "bridge/svf_padding.h"
 #include "jtag/bitbang_server.h"
-#include "lint/board_loading.h"
+#include "view/board_warnings.h"
 
 namespace kvr {
 namespace {
@@ -30,19 +30,17 @@ bool done(Outcome outcome) {
 }
 
 // The chain of the request's input board, with its selections, and its test clock when asked.
-bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain, std::string& problem,
+// The warnings of a board.cfg go to `messages` whatever the outcome, and the reason of a failure
+// after them.
+bool chain_of_input(const ViewRequest& request, std::vector<ChainTap>& chain, std::string& messages,
                     std::string* frequency = nullptr) {
-  InputFile input;
   LoadedBoard loaded;
-  bool read = open_input(request.input, input, problem) &&
-              load_board(request.input, input, loaded, problem);
-  close_input(input);
-  if (read && frequency != nullptr) *frequency = tclk_frequency(loaded.board);
-  if (read && !done(board_chain(loaded.board, request.selections, chain, problem))) {
-    problem = request.input + ": error: " + problem + "\n";
-    read = false;
-  }
-  return read;
+  if (!read_checked_board(request, request.input, loaded, messages)) return false;
+  if (frequency != nullptr) *frequency = tclk_frequency(loaded.board);
+  std::string problem;
+  if (done(board_chain(loaded.board, request.selections, chain, problem))) return true;
+  messages += request.input + ": error: " + problem + "\n";
+  return false;
 }
 
 // Every device of the chain, each sub-path device after its linker, which starts with the
@@ -85,22 +83,22 @@ bool make_bridge_text(const ViewRequest& request, std::string& result, std::stri
   std::vector<ChainTap> chain;
   std::string frequency;
   if (!chain_of_input(request, chain, problem, &frequency)) return false;
+  std::string refusal;
   const bool made =
       request.mode == ViewMode::kOpenocd
-          ? done(openocd_script(chain, request.chip, request.input, result, problem, frequency))
-          : done(svf_padding(chain, request.svf_device, request.input, result, problem));
+          ? done(openocd_script(chain, request.chip, request.input, result, refusal, frequency))
+          : done(svf_padding(chain, request.svf_device, request.input, result, refusal));
   if (made) return true;
-  problem = request.input + ": error: " + problem + "\n";
+  problem += request.input + ": error: " + refusal + "\n";
   return false;
 }
 
 int serve_board(const ViewRequest& request, std::FILE* out, std::FILE* err) {
   std::vector<ChainTap> chain;
-  std::string problem;
-  if (!chain_of_input(request, chain, problem)) {
-    std::fputs(problem.c_str(), err);
-    return 1;
-  }
+  std::string messages;
+  const bool read = chain_of_input(request, chain, messages);
+  std::fputs(messages.c_str(), err);  // the warnings before the port, or why there is none
+  if (!read) return 1;
   g_stop_serving = 0;
   std::signal(SIGINT, stop_serving);
   std::signal(SIGTERM, stop_serving);

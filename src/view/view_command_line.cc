@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/ascii.h"
+#include "base/file_open.h"
 #include "lint/suggestions.h"
 
 namespace kvr {
@@ -28,7 +29,15 @@ const ModeOption kModeOptions[] = {
     {"--search", {ViewMode::kImport}, "goes with --import only"},
     {"--port", {ViewMode::kServe}, "goes with --serve only"},
     {"--log", {ViewMode::kServe}, "goes with --serve only"},
-    {"-W", {ViewMode::kCheck}, "options choose the warnings of --check, and go with no other mode"},
+    {"--v1", {ViewMode::kBuild}, "goes with --build only"},
+    {"-W",
+     {ViewMode::kDot, ViewMode::kPicture, ViewMode::kJson, ViewMode::kCheck, ViewMode::kOpenocd,
+      ViewMode::kSvf, ViewMode::kServe, ViewMode::kBuild, ViewMode::kDiff},
+     "options choose the warnings of a board.cfg, which --cfg and --import do not read"},
+    {"--quiet",
+     {ViewMode::kDot, ViewMode::kPicture, ViewMode::kJson, ViewMode::kCheck, ViewMode::kOpenocd,
+      ViewMode::kSvf, ViewMode::kServe, ViewMode::kBuild, ViewMode::kDiff},
+     "silences the warnings of a board.cfg, which --cfg and --import do not read"},
     {"--in-place", {ViewMode::kFormat}, "goes with --fmt only"},
 };
 
@@ -37,8 +46,35 @@ const std::pair<std::string_view, ViewMode> kModes[] = {
     {"--json", ViewMode::kJson},       {"--cfg", ViewMode::kConfigText},
     {"--check", ViewMode::kCheck},     {"--fmt", ViewMode::kFormat},
     {"--openocd", ViewMode::kOpenocd}, {"--import", ViewMode::kImport},
-    {"--serve", ViewMode::kServe},     {"--version", ViewMode::kVersion},
+    {"--serve", ViewMode::kServe},     {"--build", ViewMode::kBuild},
+    {"--diff", ViewMode::kDiff},       {"--version", ViewMode::kVersion},
     {"--help", ViewMode::kHelp},       {"-h", ViewMode::kHelp},
+};
+
+// The options that take no argument and are no mode.
+constexpr std::string_view kFlags[] = {"--group", "--log", "--quiet", "--v1", "--in-place"};
+
+// What each mode may write, by the output file's extension (letter case ignored), and how its
+// refusal says so. The DOT graph's extensions of a picture turn it into that picture.
+struct ModeOutput {
+  ViewMode mode;
+  std::initializer_list<std::string_view> extensions;
+  const char* what;
+};
+const ModeOutput kModeOutputs[] = {
+    {ViewMode::kDot,
+     {"dot", "gv", "png", "pdf", "svg"},
+     "the scan path is written as DOT (.dot, .gv) or drawn as .png, .pdf or .svg"},
+    {ViewMode::kJson, {"json"}, "--json writes .json"},
+    {ViewMode::kConfigText, {"cfg"}, "--cfg writes a board.cfg (.cfg)"},
+    {ViewMode::kImport, {"cfg"}, "--import writes a board.cfg (.cfg)"},
+    {ViewMode::kBuild, {"dat"}, "--build writes a board database (.dat)"},
+    {ViewMode::kOpenocd, {"tcl", "cfg"}, "--openocd writes an OpenOCD script (.tcl, .cfg)"},
+    {ViewMode::kSvf, {"svf"}, "--svf writes SVF (.svf)"},
+    {ViewMode::kFormat, {"cfg"}, "--fmt writes a board.cfg (.cfg)"},
+    {ViewMode::kCheck,
+     {"sarif", "json"},
+     "--check --format sarif writes a SARIF log (.sarif, .json)"},
 };
 
 // The options that take the next word as their argument.
@@ -81,18 +117,68 @@ std::string take_port(std::string_view word, ViewRequest& request) {
   return "";
 }
 
-// A -W option without its "-W": a check turned on or off, or made an error.
+// A -W option without its "-W": a check turned on or off, made an error, or kept a warning.
 std::string take_warning(const std::string& word, ViewRequest& request) {
-  if (request.checks.apply(word)) return "";
+  if (word == "no-error") {
+    request.no_error = true;
+    return "";
+  }
   std::vector<const char*> names;
   for (const BoardCheck& check : board_checks()) names.push_back(check.name);
+  if (word.starts_with("no-error=")) {
+    const std::string name = word.substr(9);
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+      request.no_error_for.insert(name);
+      return "";
+    }
+  } else if (request.checks.apply(word)) {
+    return "";
+  }
   std::string name = word;
-  for (const char* prefix : {"error=", "no-"}) {
+  for (const char* prefix : {"no-error=", "error=", "no-"}) {
     if (name.starts_with(prefix)) name.erase(0, std::string_view(prefix).size());
   }
   const std::optional<std::string> near = closest(name, names);
   return usage_error("no check is named `" + name + "'" +
                      (near ? "; did you mean `" + *near + "'?" : ""));
+}
+
+// Every option's word, for a did-you-mean.
+std::vector<const char*> option_words() {
+  std::vector<const char*> words;
+  for (const auto& [word, mode] : kModes) words.push_back(word.data());
+  for (const std::string_view word : kFlags) words.push_back(word.data());
+  for (const std::string_view word : kTakingArgument) words.push_back(word.data());
+  return words;
+}
+
+std::string unknown_option(std::string_view word) {
+  const std::optional<std::string> near = closest(word, option_words());
+  return usage_error("unknown option `" + std::string(word) + "'" +
+                     (near ? "; did you mean `" + *near + "'?" : ""));
+}
+
+// The mode that an option's word names, or kDot.
+ViewMode mode_named(std::string_view word) {
+  if (word == "--svf") return ViewMode::kSvf;
+  if (word == "--svg" || word == "--format") return ViewMode::kPicture;
+  for (const auto& [mode_word, mode] : kModes) {
+    if (word == mode_word && mode != ViewMode::kHelp && mode != ViewMode::kVersion) return mode;
+  }
+  return ViewMode::kDot;
+}
+
+bool is_help(std::string_view word) {
+  return word == "--help" || word == "-h";
+}
+
+// --help asks for the usage of the mode given before it, or else after it.
+void ask_help(int argc, const char* const* argv, int next, ViewRequest& request) {
+  request.help_for = request.mode;
+  request.mode = ViewMode::kHelp;
+  for (int k = next; request.help_for == ViewMode::kDot && k < argc; ++k) {
+    request.help_for = mode_named(argv[k]);
+  }
 }
 
 // Sets the mode once; a second one is an error.
@@ -145,27 +231,36 @@ std::string take_argument(std::string_view word, std::string_view argument, View
 // The option `word`, whose argument (when it takes one) is the next word; `next` moves past it.
 std::string take_option(std::string_view word, int argc, const char* const* argv, int& next,
                         ViewRequest& request) {
-  if (word == "--group" || word == "--log" || word == "--in-place") {
+  if (std::find(std::begin(kFlags), std::end(kFlags), word) != std::end(kFlags)) {
     (word == "--log"        ? request.log
+     : word == "--group"    ? request.group
+     : word == "--quiet"    ? request.quiet
      : word == "--in-place" ? request.in_place
-                            : request.group) = true;
+                            : request.version_1) = true;
     return "";
   }
   for (const auto& [mode_word, mode] : kModes) {
-    if (word == mode_word) {
-      if (mode == ViewMode::kHelp || mode == ViewMode::kVersion) {
-        request.mode = mode;
-        return "";
-      }
+    if (word != mode_word) continue;
+    if (mode == ViewMode::kHelp) {
+      ask_help(argc, argv, next, request);
+    } else if (mode == ViewMode::kVersion) {
+      request.mode = mode;
+    } else {
       return set_mode(request, mode, word);
     }
+    return "";
   }
   if (word.starts_with("-W") && word.size() > 2) {
     return take_warning(std::string(word.substr(2)), request);
   }
   if (std::find(std::begin(kTakingArgument), std::end(kTakingArgument), word) ==
       std::end(kTakingArgument)) {
-    return usage_error("unknown option `" + std::string(word) + "'");
+    return unknown_option(word);
+  }
+  if (next < argc && is_help(argv[next])) {  // --svf --help: the usage of --svf
+    if (mode_named(word) != ViewMode::kDot) request.mode = mode_named(word);
+    ask_help(argc, argv, next + 1, request);
+    return "";
   }
   if (next >= argc || *argv[next] == '\0') {
     const bool file = word == "-o" || word == "--svg";
@@ -174,21 +269,63 @@ std::string take_option(std::string_view word, int argc, const char* const* argv
   return take_argument(word, argv[next++], request);
 }
 
-// What the words ask for, checked as a whole; `given` holds the options used (each -W option as
-// "-W").
-std::string check_request(ViewRequest& request, bool output_option,
-                          const std::vector<std::string_view>& given) {
-  if (request.mode == ViewMode::kDot && output_option) {
-    // A picture by the output's extension.
-    const std::size_t dot = request.output.rfind('.');
-    const std::string extension = dot == std::string::npos ? "" : request.output.substr(dot + 1);
-    if (known_format(extension)) {
+// The output file's extension, lower-cased: what follows the last '.' of its last component
+// (".hidden" has none).
+std::string extension_of(const std::string& output) {
+  const std::size_t slash = output.find_last_of("/\\");
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = output.rfind('.');
+  if (dot == std::string::npos || dot <= start) return "";
+  return lower_cased(std::string_view(output).substr(dot + 1));
+}
+
+// An output file whose extension the mode cannot write is refused; the DOT graph's output names
+// the picture it is drawn as.
+std::string check_output(ViewRequest& request) {
+  if (to_standard_output(request)) return "";
+  const std::string extension = extension_of(request.output);
+  if (extension.empty()) return "";
+  const std::string refused = "-o " + request.output + ": ";
+  if (request.mode == ViewMode::kPicture) {
+    if (extension == request.format) return "";
+    return usage_error(refused + "the picture is drawn as ." + request.format + ", not ." +
+                       extension);
+  }
+  for (const ModeOutput& row : kModeOutputs) {
+    if (row.mode != request.mode) continue;
+    if (std::find(row.extensions.begin(), row.extensions.end(), extension) ==
+        row.extensions.end()) {
+      return usage_error(refused + row.what + ", not ." + extension);
+    }
+    if (request.mode == ViewMode::kDot && known_format(extension)) {
       request.mode = ViewMode::kPicture;
       request.format = extension;
     }
   }
+  return "";
+}
+
+// --build writes beside its input, under the input's name with the extension .dat.
+std::string default_build_output(ViewRequest& request) {
+  if (is_special_file(request.input)) {
+    return usage_error("--build of a pipe or a device needs -o FILE (or -o - for standard output)");
+  }
+  const std::string& input = request.input;
+  const std::size_t extension = extension_of(input).empty() ? input.size() : input.rfind('.');
+  request.output = input.substr(0, extension) + ".dat";
+  return "";
+}
+
+// What the words ask for, checked as a whole; `given` holds the options used (each -W option as
+// "-W").
+std::string check_request(ViewRequest& request, bool output_option,
+                          const std::vector<std::string_view>& given) {
   if (request.input.empty()) return usage_error("no input file");
-  if (request.imports.size() > 1 && request.mode != ViewMode::kImport) {
+  if (request.mode == ViewMode::kDiff && request.imports.size() != 2) {
+    return usage_error("--diff compares two boards: give it two input files");
+  }
+  if (request.imports.size() > 1 && request.mode != ViewMode::kImport &&
+      request.mode != ViewMode::kDiff) {
     return usage_error("a second input file `" + request.imports[1] + "'");
   }
   for (const ModeOption& option : kModeOptions) {
@@ -209,7 +346,11 @@ std::string check_request(ViewRequest& request, bool output_option,
   if (request.in_place && output_option) {
     return usage_error("--in-place rewrites the input file, so -o has no use");
   }
-  return "";
+  if (request.mode == ViewMode::kDiff && output_option) {
+    return usage_error("--diff writes its differences on standard output, so -o has no use");
+  }
+  if (request.mode == ViewMode::kBuild && !output_option) return default_build_output(request);
+  return check_output(request);
 }
 
 // --lsp: the language server on standard input and output, which takes no other word.
@@ -248,6 +389,11 @@ std::string view_usage() {
       "                                      the same findings as a SARIF 2.1.0 log\n"
       "  kvrview --fmt [-o OUT | --in-place] board.cfg\n"
       "                                      the board.cfg in its canonical layout\n"
+      "  kvrview --build [--v1] [-W...] [-o OUT.dat] board.cfg\n"
+      "                                      compile a board.cfg into the database kvrbuild -g\n"
+      "                                      writes, for a Makefile: any warning stops it\n"
+      "  kvrview --diff A B                 what differs between two boards, each a board.cfg\n"
+      "                                      or a board.dat\n"
       "  kvrview --openocd [--chip NAME] [--select LINKER:K]... [-o OUT] FILE\n"
       "                                      the scan chain as an OpenOCD script (jtag newtap)\n"
       "  kvrview --svf DEVICE [--select LINKER:K]... [-o OUT] FILE\n"
@@ -264,6 +410,7 @@ std::string view_usage() {
       "  kvrview --lsp                      a language server for editors, on standard input\n"
       "                                      and output\n"
       "  kvrview --help, --version          this usage, the version\n"
+      "  kvrview MODE --help                the usage of one mode, with an example\n"
       "\n"
       "  --group          draw a run of like devices, as a version 2 database stores it, as one\n"
       "                   node\n"
@@ -278,13 +425,17 @@ std::string view_usage() {
       "                   and the first line of the output is the port\n"
       "  --log            --serve prints every device's instruction after each Update-IR,\n"
       "                   and each linker's selection when it changes\n"
-      "  -o OUT           write to OUT instead of standard output\n"
+      "  --v1             --build reads a file without the label ;CFG-2.0 as version 1\n"
+      "  -o OUT           write to OUT instead of standard output (-o - to standard output)\n"
       "  -Wname           turn the check `name' on; -Wno-name turns it off\n"
       "  -Werror          make every warning an error; -Werror=name one check's\n"
+      "  -Wno-error       keep warnings warnings (--build makes them errors); -Wno-error=name\n"
+      "  --quiet          no warnings at all\n"
       "  --in-place       --fmt rewrites the input file\n"
       "  --               end the options\n"
       "\n"
-      "The checks of --check (all on unless turned off):\n";
+      "The checks of a board.cfg, which every mode that reads one makes (all on unless turned\n"
+      "off):\n";
   for (const BoardCheck& check : board_checks()) {
     std::string line = "  " + std::string(check.name);
     line.resize(20, ' ');
@@ -295,6 +446,10 @@ std::string view_usage() {
          "Bad input is reported on standard error with the status kvrbuild gives it; the exit\n"
          "status is 0, 1 after bad input (or a warning made an error), 2 after bad usage.  See\n"
          "kvrview(1).\n";
+}
+
+bool to_standard_output(const ViewRequest& request) {
+  return request.output.empty() || request.output == "-";
 }
 
 std::string parse_view_command_line(int argc, const char* const* argv, ViewRequest& request) {

@@ -13,10 +13,14 @@
 #include "lint/diagnostics.h"
 #include "lint/sarif_log.h"
 #include "lsp/language_server.h"
+#include "view/board_diff.h"
+#include "view/board_warnings.h"
 #include "view/bridge_modes.h"
+#include "view/build_mode.h"
 #include "view/config_text.h"
 #include "view/dot_graph.h"
 #include "view/json_export.h"
+#include "view/mode_help.h"
 #include "view/picture_render.h"
 #include "view/view_command_line.h"
 
@@ -27,11 +31,12 @@ constexpr int kExitBadInput = 1;
 constexpr int kExitBadUsage = 2;
 
 // What a run makes: the output, and the messages for standard error (diagnostics, or warnings
-// beside a result).
+// beside a result). --diff tells whether the boards differ.
 struct Made {
   bool ok = false;
   bool failed = false;    // made, and yet the exit status is 1: a SARIF log of findings that fail
   bool in_place = false;  // already written: --fmt --in-place
+  bool differ = false;    // --diff: the boards differ
   std::string result, messages;
   std::vector<std::string> read;  // an import's: every file it read, sourced scripts included
 };
@@ -39,11 +44,16 @@ struct Made {
 // The graph, the picture or the JSON of a board read from either kind of file.
 void show(const ViewRequest& request, InputFile& input, Made& made) {
   LoadedBoard loaded;
-  if (!load_board(request.input, input, loaded, made.messages)) return;
+  if (!load_checked_board(request, request.input, input, loaded, made.messages)) return;
   if (request.mode == ViewMode::kJson) {
     made.result = json_export(loaded);
     made.ok = true;
     return;
+  }
+  if (request.mode == ViewMode::kPicture) {
+    const std::string refusal = picture_refusal(loaded, request.group);
+    made.messages += refusal;
+    if (!refusal.empty()) return;
   }
   made.result = dot_graph(loaded, request.group);
   if (request.mode != ViewMode::kPicture) {
@@ -79,7 +89,7 @@ void check(const ViewRequest& request, const InputFile& input, Made& made) {
     return;
   }
   const BoardAnalysis analysis =
-      analyse_board_text(request.input, contents(input.stream), request.checks);
+      analyse_board_text(request.input, contents(input.stream), check_settings_for(request));
   if (request.format == "sarif") {
     made.result = sarif_log(analysis, KVR_VERSION);
     made.ok = true;
@@ -116,10 +126,32 @@ void format_text(const ViewRequest& request, const InputFile& input, Made& made)
   made.in_place = true;
 }
 
+// The differences of two boards; `ok` when both were read.
+void diff(const ViewRequest& request, Made& made) {
+  LoadedBoard a, b;
+  if (!read_checked_board(request, request.imports[0], a, made.messages) ||
+      !read_checked_board(request, request.imports[1], b, made.messages)) {
+    return;
+  }
+  const BoardDiff found = board_diff(a, b);
+  made.messages += found.notes;
+  made.result = found.lines;
+  made.differ = !found.lines.empty();
+  made.ok = true;
+}
+
 Made make(const ViewRequest& request) {
   Made made;
   if (makes_bridge_text(request.mode)) {
     made.ok = make_bridge_text(request, made.result, made.messages, &made.read);
+    return made;
+  }
+  if (request.mode == ViewMode::kDiff) {
+    diff(request, made);
+    return made;
+  }
+  if (request.mode == ViewMode::kBuild) {
+    made.ok = build_database(request, made.result, made.messages);
     return made;
   }
   InputFile input;
@@ -138,11 +170,10 @@ Made make(const ViewRequest& request) {
 }
 
 // Writes `result` to the output file, or to `out` without one (--check makes nothing to write).
-// A file that cannot be written whole is removed when this run made it, and left as it stands
-// otherwise.
+// A file is replaced only once the whole of `result` is written; until then it stays as it was.
 bool deliver(const ViewRequest& request, const std::string& result, std::FILE* out,
              std::string& problem) {
-  if (request.output.empty()) {
+  if (to_standard_output(request)) {
     problem = "kvrview: cannot write standard output\n";
     return std::fwrite(result.data(), 1, result.size(), out) == result.size() &&
            std::fflush(out) == 0;
@@ -165,8 +196,8 @@ std::string reads(const std::vector<std::string>& inputs, const std::string& out
 }  // namespace
 
 int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
+  ViewRequest request;
   try {
-    ViewRequest request;
     const std::string usage_error = parse_view_command_line(argc, argv, request);
     if (usage_error.empty() && !reads(request.imports, request.output).empty()) {
       std::fprintf(err, "kvrview: the output file `%s' is the input file\n",
@@ -178,8 +209,8 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
       return kExitBadUsage;
     }
     if (request.mode == ViewMode::kHelp || request.mode == ViewMode::kVersion) {
-      const std::string text =
-          request.mode == ViewMode::kHelp ? view_usage() : "kvrview " KVR_VERSION "\n";
+      const std::string text = request.mode == ViewMode::kHelp ? mode_usage(request.help_for)
+                                                               : "kvrview " KVR_VERSION "\n";
       std::fputs(text.c_str(), out);
       return 0;
     }
@@ -193,15 +224,17 @@ int run_view(int argc, const char* const* argv, std::FILE* out, std::FILE* err) 
                    request.output.c_str(), read.c_str());
       return kExitBadUsage;
     }
+    // --diff ends as diff does: 0 for the same boards, 1 when they differ, 2 on trouble.
+    const int failed = request.mode == ViewMode::kDiff ? kExitBadUsage : kExitBadInput;
     std::string problem;
     if (made.ok && !made.in_place && !deliver(request, made.result, out, problem)) {
       std::fputs(problem.c_str(), err);
-      return kExitBadInput;
+      return failed;
     }
-    return made.ok && !made.failed ? 0 : kExitBadInput;
+    return !made.ok ? failed : made.differ || made.failed ? 1 : 0;
   } catch (const std::bad_alloc&) {
     print_memory_diagnostic("kvrview", err);
-    return kExitBadInput;
+    return request.mode == ViewMode::kDiff ? kExitBadUsage : kExitBadInput;
   }
 }
 

@@ -82,7 +82,7 @@ TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
       {{board, "-o"}, {"kvrview: -o needs a file name"}, 2},
       {{"--check", "-W", "no-label", board}, {}},
       {{"--check", "-Wno-labl", board}, {"no check is named `labl'; did you mean `label'?"}, 2},
-      {{"-Wlabel", board}, {"-W options choose the warnings of --check"}, 2},
+      {{"--cfg", "-Wlabel", board}, {"-W options choose the warnings of a board.cfg"}, 2},
       {{"--format", "gif", board}, {"--format takes png, pdf or svg, not `gif'"}, 2},
       {{"--json", "--cfg", board}, {"--cfg is a second mode"}, 2},
       {{"--version"}, {"kvrview 3.3.12"}},

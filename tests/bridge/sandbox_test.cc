@@ -117,11 +117,12 @@ TEST(SandboxTest, AnImportWritesOverNoFileItReadAndSaysWhyAnInputCannotBeRead) {
 #else
   testing::Sandbox sandbox;
   if (!testing::reads_tcl()) GTEST_SKIP() << kNoJim;
+  // OpenOCD scripts are often named .cfg, as the board.cfg an import writes is.
   const std::string helper = "jtag newtap h c -irlen 5\n";
-  sandbox.write("lib/h.tcl", helper);
-  sandbox.write("m.tcl", std::string(kTap) + "source [find lib/h.tcl]\n");
-  sandbox.write("f.tcl", std::string(kTap) + "set name [find lib/h.tcl]\n");
-  fs::create_symlink(sandbox.path("lib/h.tcl"), sandbox.path("link.tcl"));
+  sandbox.write("lib/h.cfg", helper);
+  sandbox.write("m.cfg", std::string(kTap) + "source [find lib/h.cfg]\n");
+  sandbox.write("f.cfg", std::string(kTap) + "set name [find lib/h.cfg]\n");
+  fs::create_symlink(sandbox.path("lib/h.cfg"), sandbox.path("link.cfg"));
   fs::create_directory(sandbox.path("folder"));
   const std::string sourced = "', a file the import read\n";
   std::vector<int> descriptors;
@@ -130,12 +131,12 @@ TEST(SandboxTest, AnImportWritesOverNoFileItReadAndSaysWhyAnInputCannotBeRead) {
     int status;
     std::string message;  // the end of the first line of standard error, or empty
   } rows[] = {
-      {{"-o", "m.tcl", "m.tcl"}, 2, "the output file `m.tcl' is the input file\n"},
-      {{"-o", "lib/h.tcl", "m.tcl"}, 2, sourced},
-      {{"-o", "link.tcl", "m.tcl"}, 2, sourced},
-      {{"-o", "./lib/../lib/h.tcl", "m.tcl"}, 2, sourced},
-      {{"-o", "lib/h.tcl", "f.tcl"}, 2, sourced},  // found, not sourced
-      {{"-o", "out.cfg", "m.tcl"}, 0, ""},
+      {{"-o", "m.cfg", "m.cfg"}, 2, "the output file `m.cfg' is the input file\n"},
+      {{"-o", "lib/h.cfg", "m.cfg"}, 2, sourced},
+      {{"-o", "link.cfg", "m.cfg"}, 2, sourced},
+      {{"-o", "./lib/../lib/h.cfg", "m.cfg"}, 2, sourced},
+      {{"-o", "lib/h.cfg", "f.cfg"}, 2, sourced},  // found, not sourced
+      {{"-o", "out.cfg", "m.cfg"}, 0, ""},
       {{"-o", "out.cfg", pipe_holding(std::string(kTap), descriptors)}, 0, ""},
       {{"/dev/zero"}, 1, "it holds more than 64 MiB, the most a file an import reads may hold\n"},
       {{"folder"}, 1, "cannot read `folder': Is a directory\n"},
@@ -147,7 +148,7 @@ TEST(SandboxTest, AnImportWritesOverNoFileItReadAndSaysWhyAnInputCannotBeRead) {
     const std::string line = run.err.substr(0, run.err.find('\n') + 1);
     EXPECT_EQ(run.exit_status, row.status) << row.words.back() << run.err;
     EXPECT_TRUE(line.ends_with(row.message)) << row.words.back() << run.err;
-    EXPECT_EQ(sandbox.read("lib/h.tcl"), helper) << row.words.front();
+    EXPECT_EQ(sandbox.read("lib/h.cfg"), helper) << row.words.front();
     EXPECT_EQ(fs::exists("out.cfg"), row.status == 0) << row.words.back();
     fs::remove("out.cfg");
   }

@@ -62,6 +62,30 @@ mkdir gone
 expect "kvrview in a folder that is gone" 1 "kvrview: cannot write \`x.dot': No such file or directory" \
   'cd gone && rmdir ../gone && "$V" -o x.dot "$B"'
 
+# A write that fails midway (a size limit here, a full disk below) leaves the file that was there
+# byte for byte, and no new or temporary file: kvrview writes its output beside the file and
+# renames it over the file only once it is whole; a link is written through to its target.
+no_temporary() {
+  [ -z "$(ls -A | grep '\.kvr')" ] || fail "$1 leaves a temporary file: $(ls -A | grep '\.kvr')"
+}
+echo old >x.dot
+expect "kvrview -o past the size limit" 1 "kvrview: cannot write \`x.dot': File too large" \
+  'ulimit -f 1 && "$V" -o x.dot "$B"'
+[ "$(cat x.dot)" = old ] || fail "a write past the size limit damaged the file that was there"
+no_temporary "a write past the size limit"
+cp board.dat keep.dat
+expect "kvrview --build past the size limit" 1 "kvrview: cannot write \`keep.dat': File too large" \
+  'ulimit -f 1 && "$V" --build -o keep.dat "$B"'
+cmp -s keep.dat board.dat || fail "a build past the size limit damaged the database that was there"
+ln -s made.dot dangling.dot
+expect "kvrview -o a dangling link past the size limit" 1 "File too large" \
+  'ulimit -f 1 && "$V" -o dangling.dot "$B"'
+[ -L dangling.dot ] && [ ! -e made.dot ] || fail "a dangling link's target was left half-written"
+no_temporary "a write through a dangling link"
+expect "kvrview --build of a good board" 0 "built" \
+  '"$V" --build -o keep.dat "$B" && "$V" -o x.dot "$B" && echo built'
+cmp -s keep.dat board.dat || fail "kvrview --build did not write what kvrbuild -g2 writes"
+
 # A board configuration file that is a named pipe is refused, also while a writer waits (the
 # in-process table holds one without).
 mkfifo f.cfg
@@ -99,6 +123,12 @@ else
     'unshare -m sh ns.sh'
   in_tmpfs ro './kvrview --cfg board.dat'
   expect "kvrview --cfg with a read-only /tmp" 0 "[POD_DRVR] 'DSK4X11PP.DLL'" 'unshare -m sh ns.sh'
+  awk 'BEGIN { print ";CFG-2.0"; for (i = 0; i < 300; i++) printf "\"d%d\" BYPASS006\n", i }' >wide.cfg
+  printf 'mkdir -p small && mount -t tmpfs -o size=8k tmpfs small || exit 99\necho old >small/x.dot\n%s\nstatus=$?\necho "left: $(cat small/x.dot) $(ls -A small | wc -l)"\nexit $status\n' \
+    './kvrview -o small/x.dot wide.cfg' >ns.sh
+  expect "kvrview -o onto a full disk" 1 "kvrview: cannot write \`small/x.dot': No space left on device" \
+    'unshare -m sh ns.sh'
+  grep -qx "left: old 1" out.txt || fail "a write onto a full disk damaged the file that was there"
   if mknod myfull c 1 7 2>/dev/null; then
     expect "kvrview onto a device node" 1 "kvrview: cannot write \`myfull': No space left on device" \
       '"$V" -o myfull "$B"'

@@ -118,8 +118,8 @@ TEST(FileSafetyTest, NoRunDamagesOrRemovesWhatItDidNotMake) {
        {{"in.cfg", kBoard}, {"opt.cfg", options("kvrbuild -o in.cfg -p2 in.cfg")}}, 0, "",
        {{"in.txt", kParsed}}},
       // An output file that is any of the files read is refused before anything is written.
-      {true, {"--import", "a.tcl", "b.tcl", "-o", "b.tcl"}, {{"a.tcl", "x"}, {"b.tcl", "y"}}, 2,
-       "kvrview: the output file `b.tcl' is the input file"},
+      {true, {"--import", "a.cfg", "b.cfg", "-o", "b.cfg"}, {{"a.cfg", "x"}, {"b.cfg", "y"}}, 2,
+       "kvrview: the output file `b.cfg' is the input file"},
       // A file too short to be recognised is described as such, not as a short database.
       {true, {"--check", "s.cfg"}, {{"s.cfg", "\"a\" DBM"}}, 1,
        "s.cfg: error: not recognised as a board configuration file or a board database: it holds "
