@@ -7,6 +7,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#endif
+
 #include "lsp/code_actions.h"
 #include "lsp/completion.h"
 #include "lsp/definition.h"

@@ -1,12 +1,12 @@
 #!/bin/sh
 # kvrview --lsp judged by a real client: Neovim headless runs SCENARIO (a Lua script of this
 # folder) with its own LSP client on the built kvrview, and kvrbuild compiles what the buffers
-# become. Exits 77 (skipped) without nvim, and on a cross build, whose programs run under an
-# emulator that Neovim does not start.
-# Usage: neovim.sh SCENARIO KVRVIEW KVRBUILD EXAMPLES [EMULATOR]
+# become. Exits 77 (skipped) without nvim, and when SKIP names a build Neovim does not judge (the
+# Windows build, whose programs run under wine).
+# Usage: neovim.sh SCENARIO KVRVIEW KVRBUILD EXAMPLES [SKIP]
 set -eu
 if [ -n "${5:-}" ]; then
-  echo "skipped: the programs run under $5 on this build; Neovim judges the native build"
+  echo "skipped: $5, whose programs run under wine; Neovim judges the native build"
   exit 77
 fi
 if ! command -v nvim >/dev/null 2>&1; then
