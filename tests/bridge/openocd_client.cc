@@ -192,17 +192,18 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
         openocd(server.port(), "chain.tcl", {"init", "scan_chain", "shutdown"}, &status);
     server.stop();
     std::vector<std::string> expected;
-    std::string in_chain, imported;
+    std::string every, imported;
     for (const ExpectedTap& tap : expected_chain(board.json, board.selected)) {
       const std::string tap_text = tap.name + " " + std::to_string(tap.ir_length);
       expected.push_back("board." + tap_text + (tap.in_chain ? "" : " out"));
-      if (tap.in_chain) in_chain += tap_text + "\n";
+      every += tap_text + "\n";
     }
     EXPECT_EQ(status, 0) << output;
     EXPECT_EQ(output.find("Error"), std::string::npos) << board.file << "\n" << output;
     EXPECT_EQ(scan_chain_rows(output), expected) << board.file << "\n" << output;
     EXPECT_EQ(server.status(), 0);
-    // The script imported back gives the devices of the chain, with their names and IR lengths.
+    // The script imported back gives every device of the board, those of every sub-path among
+    // them, in order, with their names and IR lengths.
     const std::string back =
         run(KVR_VIEW_PATH " --import -o back.cfg chain.tcl && " KVR_VIEW_PATH " --json back.cfg");
     if (back.find("without Jim Tcl") != std::string::npos) continue;
@@ -211,7 +212,7 @@ TEST(OpenocdClient, ScanChainListsEveryDeviceOfTheServedBoard) {
     for (const nlohmann::json& device : back_json["devices"]) {
       imported += device["name"].get<std::string>() + " " + device["mainIR"].dump() + "\n";
     }
-    EXPECT_EQ(imported, in_chain) << board.file;
+    EXPECT_EQ(imported, every) << board.file;
   }
   EXPECT_GT(linkers, 10u);
   EXPECT_GT(selected, 5u);
