@@ -232,6 +232,63 @@ TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
   if (!tcl) GTEST_SKIP() << "this kvrview is built without Jim Tcl: no OpenOCD script is read";
 }
 
+// The board.cfg of an import after its header: its devices, groups and comments.
+std::string scan_path(const std::string& board) {
+  const std::string end_of_header = "in a comment.\n";
+  const std::string linkers = "devices in its four groups.\n";
+  std::string path = board.substr(board.find(end_of_header) + end_of_header.size());
+  return path.find(linkers) == std::string::npos ? path
+                                                 : path.substr(path.find(linkers) + linkers.size());
+}
+
+TEST(BridgeTest, ATapEnableHandlerThatSelectsALinkersSubPathPutsItsTapThere) {
+  if (!testing::reads_tcl()) GTEST_SKIP() << "this kvrview is built without Jim Tcl";
+  const std::string linker = "jtag newtap b lnk -irlen 8\n";
+  const auto member = [](const std::string& tap, const std::string& body) {
+    return "jtag newtap b " + tap + " -irlen 4 -disable\njtag configure b." + tap +
+           " -event tap-enable {" + body + "}\n";
+  };
+  const struct {
+    std::string script;  // declared from TDO
+    std::string board;
+  } cases[] = {
+      // irscan LINKER 0x02, drscan LINKER 3 K: a device of sub-path K, right after its linker.
+      {member("d", "irscan b.lnk 0x02; drscan b.lnk 3 1") + linker,
+       "\"lnk\"      SPL        ; b.lnk, a scan-path linker\n"
+       "{ }                   ; its sub-path 0: empty\n{                     ; its sub-path 1:\n"
+       "  \"d\"        BYPASS004  ; b.d\n}\n{ }                   ; its sub-path 2: empty\n"
+       "{ }                   ; its sub-path 3: empty\n"},
+      // Through a TAP of another IR length, by other scans, or failing: left as declared.
+      {member("d", "irscan b.m 0x02; drscan b.m 3 0") + "jtag newtap b m -irlen 4\n",
+       "\"m\"        BYPASS004  ; b.m\n; b.d is left out: it is disabled, out of the chain (the "
+       "TAP its tap-enable handler selects through,\n; b.m, has an IR of 4 bits, where a "
+       "scan-path linker's has 8)\n"},
+      {member("d", "irscan b.lnk 0x02 -endstate IRPAUSE; drscan b.lnk 3 0") + linker,
+       "\"lnk\"      BYPASS008  ; b.lnk\n; b.d is left out: it is disabled, out of the chain "
+       "(its tap-enable handler selects no sub-path as a\n; scan-path linker's is selected: "
+       "irscan LINKER 0x02, then drscan LINKER 3 K, K from 0 to 3)\n"},
+      {member("d", "error boom") + linker,
+       "\"lnk\"      BYPASS008  ; b.lnk\n; b.d is left out: it is disabled, out of the chain "
+       "(its tap-enable handler fails: boom)\n"},
+      // A sub-path's device with a main-path device between it and its linker.
+      {member("d", "irscan b.lnk 0x02; drscan b.lnk 3 0") + "jtag newtap b m -irlen 5\n" +
+           member("e", "irscan b.lnk 0x02; drscan b.lnk 3 0") + linker,
+       "\"lnk\"      SPL        ; b.lnk, a scan-path linker\n"
+       "{                     ; its sub-path 0:\n  \"e\"        BYPASS004  ; b.e\n}\n"
+       "{ }                   ; its sub-path 1: empty\n{ }                   ; its sub-path 2: "
+       "empty\n{ }                   ; its sub-path 3: empty\n"
+       "\"m\"        BYPASS005  ; b.m\n; b.d is left out: it is disabled, out of the chain (it "
+       "does not stand among the devices right after\n; its linker b.lnk, towards TDO)\n"},
+  };
+  for (const auto& c : cases) {
+    testing::Sandbox sandbox;
+    sandbox.write("s.tcl", c.script);
+    const testing::RunResult run = kvrview({"--import", "s.tcl"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(scan_path(run.out), c.board) << c.script;
+  }
+}
+
 TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
   const std::string table_head = std::string(kTable).substr(0, std::string(kTable).find(" 0 "));
   const struct {
