@@ -108,11 +108,13 @@ std::string script_file(const ScriptFiles& files, const std::string& name) {
     candidates.push_back(wanted);
   } else {
     for (const std::string& folder : files.folders) {
-      candidates.push_back(folder.back() == '/' ? folder + wanted : folder + "/" + wanted);
+      std::string candidate = folder;
+      if (candidate.back() != '/') candidate += '/';
+      candidates.push_back(candidate += wanted);
     }
   }
   for (const std::string& candidate : candidates) {
-    const std::string real = real_path_of(files, candidate);
+    std::string real = real_path_of(files, candidate);
     if (!real.empty() && inside_folders(files, real) && files.exists(real)) return real;
   }
   return "";
