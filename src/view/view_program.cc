@@ -101,7 +101,7 @@ void check(const ViewRequest& request, const InputFile& input, Made& made) {
 }
 
 // A board.cfg in its canonical layout, or the reason it is left as it is.
-void format_text(const ViewRequest& request, const InputFile& input, Made& made) {
+void format_text(const ViewRequest& request, InputFile& input, Made& made) {
   if (input.kind != kKindConfigFile) {
     made.messages =
         request.input + ": error: a board database, where --fmt reads a board configuration file\n";
@@ -118,6 +118,8 @@ void format_text(const ViewRequest& request, const InputFile& input, Made& made)
     made.result = std::move(formatted.text);
     return;
   }
+  // Closed first: Windows replaces no file that is still open.
+  close_input(input);
   std::string reason;
   if (formatted.text != text && !write_whole_file(request.input, formatted.text, reason)) {
     made.ok = false;

@@ -246,6 +246,7 @@ struct Ended {
 // dummy adapter.
 Ended openocd_ends(const std::vector<std::string>& named, int& status) {
 #if defined(_WIN32)
+  static_cast<void>(named);
   status = -1;
   return {};
 #else
