@@ -100,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                if (found != files.end()) bytes = found->second;
                                return found != files.end();
                              },
-                             [&](const std::string& path) { return files.count(path) == 1; }};
+                             [&](const std::string& path) { return files.count(path) == 1; },
+                             {}};  // no real paths: the files are held in memory
     read = read_tcl_chain("/fuzz/a.cfg", text, access, {20'000, 4, 64u << 20, 2.0}, taps, failure);
   } else if (data[0] % 4 == 2) {
     taps.emplace_back();
