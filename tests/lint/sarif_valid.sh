@@ -37,7 +37,7 @@ for board in valid.cfg "warned board.cfg" broken.cfg bom.cfg; do
   "$kvrview" --check "$board" 2> "$board.txt" || true
 done
 "$python" - "$schema" valid.cfg "warned board.cfg" broken.cfg bom.cfg <<'PY'
-import json, re, sys
+import json, re, sys, urllib.parse
 import jsonschema
 schema = json.load(open(sys.argv[1]))
 validator = jsonschema.Draft202012Validator(schema)
@@ -57,6 +57,12 @@ for board in sys.argv[2:]:
     if got != want:
         print(f"{board}: the log holds {got}, --check says {want}")
         failed = True
+    # Each result names the board by a URI reference: its name, a blank percent-encoded.
+    for r in results:
+        uri = r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
+        if " " in uri or urllib.parse.unquote(uri) != board:
+            print(f"{board}: a result names it {uri}")
+            failed = True
     if board != "valid.cfg" and not any("fixes" in r for r in results):
         print(f"{board}: no result has a fix")
         failed = True
