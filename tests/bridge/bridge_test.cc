@@ -157,6 +157,13 @@ std::string bsdl(const std::string& entity, const std::string& attribute) {
          ";\n";
 }
 
+// Two chips' boundary-scan TAPs named alike, and one chip's script sourced twice.
+constexpr char kClashScript[] =
+    "jtag newtap zynq_pl bs -irlen 6\njtag newtap zynq dap -irlen 4\n"
+    "jtag newtap stm32f4x cpu -irlen 4 -ircapture 0x1 -irmask 0xf -expected-id 0x4ba00477\n"
+    "jtag newtap stm32f4x bs -irlen 5 -expected-id 0x6413041 -expected-id 0x06419041\n"
+    "jtag newtap stm32f4x cpu -irlen 4\njtag newtap stm32f4x bs -irlen 5\n";
+
 TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
   testing::Sandbox sandbox;
   const bool tcl = testing::reads_tcl();
@@ -166,13 +173,7 @@ TEST(BridgeTest, ImportsReadScriptsTablesAndBsdlFilesIntoABoard) {
                 "jtag newtap 9chip 1tap -irlen 1\njtag newtap a cpu -irlen 2\n"
                 "jtag newtap b cpu -irlen 3\njtag newtap x.y verylongname -irlen 0x400\n"
                 "jtag newtap - - -irlen 5 -enable\n");
-  // Two chips' boundary-scan TAPs named alike, and one chip's script sourced twice.
-  sandbox.write(
-      "clash.tcl",
-      "jtag newtap zynq_pl bs -irlen 6\njtag newtap zynq dap -irlen 4\n"
-      "jtag newtap stm32f4x cpu -irlen 4 -ircapture 0x1 -irmask 0xf -expected-id 0x4ba00477\n"
-      "jtag newtap stm32f4x bs -irlen 5 -expected-id 0x6413041 -expected-id 0x06419041\n"
-      "jtag newtap stm32f4x cpu -irlen 4\njtag newtap stm32f4x bs -irlen 5\n");
+  sandbox.write("clash.tcl", kClashScript);
   sandbox.write("table.txt", kTable);
   sandbox.write("a.bsd", bsdl("STM32F1_Medium",
                               "attribute instruction_length of stm32f1_medium "
@@ -367,13 +368,7 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
 TEST(BridgeTest, EveryRefusedAllocationEndsWithTheMemoryDiagnostic) {
   testing::Sandbox sandbox;
   sandbox.write("chip.tcl", kChipScript);
-  // Two chips' boundary-scan TAPs named alike, and one chip's script sourced twice.
-  sandbox.write(
-      "clash.tcl",
-      "jtag newtap zynq_pl bs -irlen 6\njtag newtap zynq dap -irlen 4\n"
-      "jtag newtap stm32f4x cpu -irlen 4 -ircapture 0x1 -irmask 0xf -expected-id 0x4ba00477\n"
-      "jtag newtap stm32f4x bs -irlen 5 -expected-id 0x6413041 -expected-id 0x06419041\n"
-      "jtag newtap stm32f4x cpu -irlen 4\njtag newtap stm32f4x bs -irlen 5\n");
+  sandbox.write("clash.tcl", kClashScript);
   sandbox.write("table.txt", kTable);
   const std::string board = KVR_SOURCE_DIR "/examples/board.cfg";
   sandbox.run({"-g2", "--", board, "b.dat"});
