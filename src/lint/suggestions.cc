@@ -49,6 +49,9 @@ std::optional<std::string> closest(std::string_view typed,
   std::optional<std::string> best;
   std::size_t best_edits = kMostEdits + 1;
   for (const char* candidate : candidates) {
+    // No fewer edits than the lengths differ by: a name far longer or shorter is not measured.
+    const std::size_t length = std::string_view(candidate).size();
+    if (std::max(length, typed.size()) - std::min(length, typed.size()) > kMostEdits) continue;
     const std::size_t edits = edit_distance(typed, candidate);
     if (edits < best_edits && close_enough(edits, std::string_view(candidate).size())) {
       best = candidate;
