@@ -14,14 +14,11 @@ namespace {
 
 using testing::kvrview;
 
-// Whether `lines` stand in `text` in this order, each a whole line (others may stand between).
+// Whether `lines` stand in `text` one after another, each a whole line.
 bool has_lines_in_order(const std::string& text, const std::vector<std::string>& lines) {
-  std::istringstream in(text);
-  std::size_t next = 0;
-  for (std::string line; next < lines.size() && std::getline(in, line);) {
-    if (line == lines[next]) ++next;
-  }
-  return next == lines.size();
+  std::string block;
+  for (const std::string& line : lines) block += line + "\n";
+  return ("\n" + text).find("\n" + block) != std::string::npos;
 }
 
 TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
@@ -41,10 +38,13 @@ TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
         "jtag newtap board dsp_c -irlen 38 -disable", "jtag newtap board dsp_b -irlen 38 -disable",
         "# The linker link: no sub-path selected.", "jtag newtap board link -irlen 8",
         "jtag newtap board dsp_a -irlen 38", "jtag newtap board fpga -irlen 6"}},
-      // A selected sub-path between the linker and the next main-path device, the others gone.
+      // A selected sub-path between the linker and the next main-path device, the others
+      // disabled.
       {{"--openocd", "--chip", "soc", "--select", "LINK:2", board},
-       {"jtag newtap soc arm_a -irlen 4",
-        "# Sub-path 2 of the linker link, selected:", "jtag newtap soc arm_c -irlen 4",
+       {"jtag newtap soc arm_a -irlen 4", "# Sub-path 2 of the linker link, selected:",
+        "jtag newtap soc arm_c -irlen 4",
+        "# Sub-path 0 of the linker link, out of the chain (--select link:0 puts it in):",
+        "jtag newtap soc dsp_c -irlen 38 -disable", "jtag newtap soc dsp_b -irlen 38 -disable",
         "# The linker link: sub-path 2 selected, sub-paths 0, 1, 3 left out of the chain.",
         "jtag newtap soc link -irlen 8", "jtag newtap soc dsp_a -irlen 38"}},
       // HIR/HDR: the devices towards TDO; TIR/TDR: those towards TDI; unselected ones count none.
@@ -353,6 +353,11 @@ TEST(BridgeTest, AnImportErrorIsShownAtItsLineAndColumnAndWritesNothing) {
     EXPECT_EQ(run.err.rfind(head, 0), 0u) << c.text << "\n" << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << c.text << "\n" << run.err;
     EXPECT_FALSE(std::ifstream("out.cfg").good()) << "an import that fails writes nothing";
+  }
+  if (tcl) {  // the caret stands under its character: a tab before it stays a tab
+    sandbox.write("tab.tcl", "\n\t jtag newtap a b");
+    EXPECT_NE(kvrview({"--import", "tab.tcl"}).err.find("\n\t jtag newtap a b\n\t ^\n"),
+              std::string::npos);
   }
   sandbox.write("ok.bsd", bsdl("x", "attribute INSTRUCTION_LENGTH of x : entity is 4;"));
   const testing::RunResult missing = kvrview({"--import", "ok.bsd", "nothere.tcl"});
