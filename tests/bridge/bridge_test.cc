@@ -41,8 +41,8 @@ TEST(BridgeTest, TheExamplesBecomeOpenocdScriptsAndSvfPaddingByOneLinkerModel) {
       // A selected sub-path between the linker and the next main-path device, the others
       // disabled.
       {{"--openocd", "--chip", "soc", "--select", "LINK:2", board},
-       {"jtag newtap soc arm_a -irlen 4", "# Sub-path 2 of the linker link, selected:",
-        "jtag newtap soc arm_c -irlen 4",
+       {"jtag newtap soc arm_a -irlen 4",
+        "# Sub-path 2 of the linker link, selected:", "jtag newtap soc arm_c -irlen 4",
         "# Sub-path 0 of the linker link, out of the chain (--select link:0 puts it in):",
         "jtag newtap soc dsp_c -irlen 38 -disable", "jtag newtap soc dsp_b -irlen 38 -disable",
         "# The linker link: sub-path 2 selected, sub-paths 0, 1, 3 left out of the chain.",

@@ -23,7 +23,8 @@ std::string rendered(const std::string& text, std::uint8_t version) {
     const std::size_t s = read.statement_of[t];
     if (s == kNoIndex) continue;
     out += '@' + std::to_string(s);
-    if (read.statements[s].linker != kNoIndex) out += '/' + std::to_string(read.statements[s].group);
+    if (read.statements[s].linker != kNoIndex)
+      out += '/' + std::to_string(read.statements[s].group);
   }
   return out;
 }
