@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <tuple>
+#include <unordered_set>
 
 #include "base/ascii.h"
 #include "config/class_table.h"
@@ -159,6 +160,10 @@ void class_id_digits(const CheckInput& input, std::vector<Diagnostic>& found) {
 void unknown_variable(const CheckInput& input, std::vector<Diagnostic>& found) {
   std::vector<const char*> names;
   for (const DocumentedVariable& v : documented_variables()) names.push_back(v.name);
+  std::unordered_set<std::string> written;  // upper-cased, as documented names are written
+  for (const WrittenVariable& variable : input.written.variables) {
+    written.insert(upper_cased(variable.name));
+  }
   for (const WrittenVariable& variable : input.written.variables) {
     if (find_documented_variable(variable.name) != nullptr) continue;
     const SourceRange range = range_of(input, variable.name_place, variable.name.size(), 1);
@@ -166,10 +171,7 @@ void unknown_variable(const CheckInput& input, std::vector<Diagnostic>& found) {
     if (std::optional<std::string> near = closest(variable.name, names)) {
       // A name another variable has would be a name used twice.
       std::vector<FixIt> fixes;
-      if (std::none_of(input.written.variables.begin(), input.written.variables.end(),
-                       [&](const WrittenVariable& v) {
-                         return equal_nocase(v.name.c_str(), near->c_str()) == 0;
-                       })) {
+      if (!written.contains(upper_cased(*near))) {
         fixes.push_back(replacement("write [" + *near + "]", range, *near));
       }
       remarks.push_back(help("did you mean [" + *near + "]?", std::move(fixes)));
@@ -361,6 +363,17 @@ bool CheckSettings::apply(const std::string& word) {
     all_errors = true;
     return true;
   }
+  if (word == "no-error") {
+    no_error = true;
+    return true;
+  }
+  if (word.starts_with("no-error=")) {
+    const std::string name = word.substr(9);
+    const bool known = std::any_of(std::begin(kChecks), std::end(kChecks),
+                                   [&](const BoardCheck& check) { return name == check.name; });
+    if (known) no_error_for.insert(name);
+    return known;
+  }
   const bool error = word.starts_with("error=");
   const bool off = word.starts_with("no-");
   const std::string name = word.substr(error ? 6 : off ? 3 : 0);
@@ -373,6 +386,18 @@ bool CheckSettings::apply(const std::string& word) {
     return true;
   }
   return false;
+}
+
+CheckSettings CheckSettings::resolved(bool all_errors_by_default) const {
+  CheckSettings settings = *this;
+  settings.all_errors = false;
+  if (!no_error && (all_errors || all_errors_by_default)) {
+    for (const BoardCheck& check : kChecks) settings.errors.insert(check.name);
+  } else if (no_error) {
+    settings.errors.clear();
+  }
+  for (const std::string& name : no_error_for) settings.errors.erase(name);
+  return settings;
 }
 
 bool CheckSettings::runs(const BoardCheck& check) const {

@@ -46,10 +46,16 @@ struct CheckSettings {
   bool all_errors = false;         // -Werror
   std::set<std::string> errors;    // -Werror=name
   bool read_on = true;             // false: kvrbuild's first error alone, without the later ones
+  bool no_error = false;           // -Wno-error: no warning an error, whatever else says so
+  std::set<std::string> no_error_for;  // -Wno-error=name
 
-  static CheckSettings errors_only() { return {false, {}, false, {}, false}; }
+  static CheckSettings errors_only() { return {false, {}, false, {}, false, false, {}}; }
   // Applies one -W word (without its "-W"); false when it names no check.
   bool apply(const std::string& word);
+  // The settings a run goes by, whatever the order of the words: every warning an error with
+  // -Werror or where `all_errors_by_default` (a build step), none with -Wno-error, and never
+  // those of -Wno-error=name.
+  CheckSettings resolved(bool all_errors_by_default) const;
   bool runs(const BoardCheck& check) const;
 };
 

@@ -1,7 +1,8 @@
 #include "lsp/document_store.h"
 
-#include <new>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace kvr::lsp {
 namespace {
@@ -18,12 +19,47 @@ void apply_change(std::string& text, TextDocumentContentChangeEvent& change, Enc
   text.replace(begin, end - begin, change.text);
 }
 
-// Runs `work` on the document of `uri`; a refused allocation closes it and goes on.
+// Edits listed from the end of the text towards its start, each ending before the one listed
+// before it begins (as editors send those of several cursors), stand where they stood in the text
+// before them all: they are placed with one index of its lines and made in one pass, where one at
+// a time would read the whole text for each. Any other list is made one edit at a time.
+void apply_changes(std::string& text, std::vector<TextDocumentContentChangeEvent>& changes,
+                   Encoding encoding) {
+  const bool all_ranges = std::all_of(changes.begin(), changes.end(),
+                                      [](const auto& change) { return change.range.has_value(); });
+  if (changes.size() > 1 && all_ranges) {
+    const ClientLines lines(text);
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // [begin, end) of each edit
+    for (const TextDocumentContentChangeEvent& change : changes) {
+      std::size_t begin = lines.offset_of(change.range->start, encoding);
+      std::size_t end = lines.offset_of(change.range->end, encoding);
+      if (end < begin) std::swap(begin, end);
+      if (!spans.empty() && end >= spans.back().first) break;
+      spans.emplace_back(begin, end);
+    }
+    if (spans.size() == changes.size()) {
+      std::string edited;
+      std::size_t at = 0;
+      for (std::size_t i = spans.size(); i-- > 0;) {
+        edited.append(text, at, spans[i].first - at);
+        edited += changes[i].text;
+        at = spans[i].second;
+      }
+      edited.append(text, at);
+      text = std::move(edited);
+      return;
+    }
+  }
+  for (TextDocumentContentChangeEvent& change : changes) apply_change(text, change, encoding);
+}
+
+// Runs `work` on the document of `uri`; whatever stops it half done (a refused allocation) closes
+// the document, so that no half-made one is served, and is passed on.
 template <typename Work>
 void guarded(DocumentStore& store, const std::string& uri, Work work) {
   try {
     work();
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
     store.documents.erase(uri);
     throw;
   }
@@ -51,9 +87,7 @@ const BoardDocument* change_document(DocumentStore& store, DidChangeParams param
   BoardDocument& document = *found->second;
   guarded(store, params.uri, [&] {
     std::string text = std::move(document.analysis.text);
-    for (TextDocumentContentChangeEvent& change : params.changes) {
-      apply_change(text, change, encoding);
-    }
+    apply_changes(text, params.changes, encoding);
     document.version = params.version;
     set_document_text(document, std::move(text), settings);
   });

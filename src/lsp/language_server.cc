@@ -29,11 +29,6 @@
 #include "lsp/rename.h"
 #include "lsp/semantic_tokens.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace kvr::lsp {
 namespace {
 
@@ -91,15 +86,24 @@ Json initialize(Session& session, const Json& params) {
   for (const std::string& name : read.position_encodings) {
     if (name == "utf-8") session.encoding = Encoding::kUtf8;
   }
-  const Json options = params.value("initializationOptions", Json::object());
-  if (options.is_object() && options.contains("warnings") && options["warnings"].is_array()) {
-    for (const Json& word : options["warnings"]) {
+  // Looked at where they stand: a copy of a value nested deeply enough would overflow the stack.
+  const Json* warnings = nullptr;
+  if (const auto options = params.find("initializationOptions");
+      options != params.end() && options->is_object()) {
+    if (const auto found = options->find("warnings"); found != options->end()) warnings = &*found;
+  }
+  if (warnings != nullptr && warnings->is_array()) {
+    for (const Json& word : *warnings) {
       const std::string option = word.is_string() ? word.get<std::string>() : "";
       if (!option.starts_with("-W") || !session.checks.apply(option.substr(2))) {
-        *session.log << "kvrview --lsp: `" << word.dump() << "' is no -W option of --check\n";
+        *session.log << "kvrview --lsp: "
+                     << (word.is_string() ? "`" + option + "' is"
+                                          : "a warnings entry that is no string is")
+                     << " no -W option of --check\n";
       }
     }
   }
+  session.checks = session.checks.resolved(false);
   session.phase = Session::Phase::kRunning;
   return InitializeResult{session.encoding, semantic_tokens_legend(), KVR_VERSION};
 }
@@ -262,15 +266,17 @@ std::optional<Json> answer(Session& session, const std::string& body) {
   Json message;
   try {
     message = Json::parse(body);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // a syntax error, or a number too large to hold
     return error_response(nullptr, kParseError, std::string("not JSON: ") + error.what());
   }
   if (!message.is_object()) return error_response(nullptr, kInvalidRequest, "not a JSON object");
+  // The message's parts are looked at where they stand, never copied whole: a copy of a value
+  // nested deeply enough would overflow the stack.
   const bool request = message.contains("id");
-  const Json id = request ? message["id"] : Json(nullptr);
-  if (request && !id.is_number_integer() && !id.is_string()) {
+  if (request && !message["id"].is_number_integer() && !message["id"].is_string()) {
     return error_response(nullptr, kInvalidRequest, "an id must be a number or a string");
   }
+  const Json id = request ? message["id"] : Json(nullptr);
   if (!message.contains("method")) return std::nullopt;  // a response: the server asks nothing
   if (!message["method"].is_string()) {
     return error_response(id, kInvalidRequest, "a method must be a string");
@@ -281,7 +287,8 @@ std::optional<Json> answer(Session& session, const std::string& body) {
     return std::nullopt;
   }
   const Method* method = method_named(name);
-  const Json params = message.contains("params") ? message["params"] : Json::object();
+  const Json none = Json::object();
+  const Json& params = message.contains("params") ? message["params"] : none;
   if (!request) {
     // $/ notifications, and any before initialize or after shutdown, are passed over.
     if (method == nullptr || session.phase != Session::Phase::kRunning) return std::nullopt;
@@ -328,6 +335,8 @@ int serve_language(std::istream& in, std::ostream& out, std::ostream& log) {
       }
     } catch (const std::bad_alloc&) {
       log << "kvrview --lsp: memory could not be obtained for an answer\n";
+    } catch (const std::exception& error) {
+      log << "kvrview --lsp: a message could not be answered: " << error.what() << "\n";
     }
     session.notifications.clear();
     if (session.exit_status) return *session.exit_status;

@@ -150,11 +150,12 @@ void from_json(const Json& json, Range& range) {
 
 void from_json(const Json& json, InitializeParams& params) {
   params.position_encodings.clear();
-  const Json& capabilities = json.value("capabilities", Json::object());
+  const auto capabilities = json.find("capabilities");  // not copied: it may nest deeply
+  if (capabilities == json.end()) return;
   for (const char* key : {"/general/positionEncodings", "/offsetEncoding"}) {
     const Json::json_pointer pointer(key);
-    if (!capabilities.contains(pointer) || !capabilities[pointer].is_array()) continue;
-    for (const Json& name : capabilities[pointer]) {
+    if (!capabilities->contains(pointer) || !(*capabilities)[pointer].is_array()) continue;
+    for (const Json& name : (*capabilities)[pointer]) {
       if (name.is_string()) params.position_encodings.push_back(name.get<std::string>());
     }
   }

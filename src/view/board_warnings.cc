@@ -27,16 +27,8 @@ const char* before_label(std::string_view text) {
 }  // namespace
 
 CheckSettings check_settings_for(const ViewRequest& request) {
-  CheckSettings settings = request.checks;
+  CheckSettings settings = request.checks.resolved(request.mode == ViewMode::kBuild);
   if (request.quiet) settings.warnings = false;
-  const bool all = !request.no_error && (settings.all_errors || request.mode == ViewMode::kBuild);
-  settings.all_errors = false;
-  if (all) {
-    for (const BoardCheck& check : board_checks()) settings.errors.insert(check.name);
-  } else if (request.no_error) {
-    settings.errors.clear();
-  }
-  for (const std::string& name : request.no_error_for) settings.errors.erase(name);
   return settings;
 }
 

@@ -119,21 +119,9 @@ std::string take_port(std::string_view word, ViewRequest& request) {
 
 // A -W option without its "-W": a check turned on or off, made an error, or kept a warning.
 std::string take_warning(const std::string& word, ViewRequest& request) {
-  if (word == "no-error") {
-    request.no_error = true;
-    return "";
-  }
+  if (request.checks.apply(word)) return "";
   std::vector<const char*> names;
   for (const BoardCheck& check : board_checks()) names.push_back(check.name);
-  if (word.starts_with("no-error=")) {
-    const std::string name = word.substr(9);
-    if (std::find(names.begin(), names.end(), name) != names.end()) {
-      request.no_error_for.insert(name);
-      return "";
-    }
-  } else if (request.checks.apply(word)) {
-    return "";
-  }
   std::string name = word;
   for (const char* prefix : {"no-error=", "error=", "no-"}) {
     if (name.starts_with(prefix)) name.erase(0, std::string_view(prefix).size());

@@ -53,8 +53,6 @@ struct ViewRequest {
   // The warnings of a board.cfg: the checks' settings as the -W options give them, and what
   // -Wno-error and -Wno-error=NAME keep a warning (--build makes every warning an error).
   CheckSettings checks;
-  bool no_error = false;               // -Wno-error
-  std::set<std::string> no_error_for;  // -Wno-error=NAME
   bool quiet = false;                  // --quiet: no warnings at all
   bool version_1 = false;              // --v1: --build reads a file without a label, as version 1
   // The bridge to the open JTAG tools.

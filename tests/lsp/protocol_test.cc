@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lsp/language_server.h"
@@ -65,6 +66,7 @@ std::string transcript(const std::string& out) {
         const Json& start = d["range"]["start"];
         said +=
             " " + d["code"].dump() + "@" + start["line"].dump() + ":" + start["character"].dump();
+        if (d["code"].is_string() && d["severity"] == 1) said += " error";
       }
       continue;
     }
@@ -84,6 +86,19 @@ std::string transcript(const std::string& out) {
   return said;
 }
 
+// A didChange of version 2 whose edits each replace [from, to) (line, character) by a text.
+std::string change(const std::vector<std::tuple<int, int, int, int, std::string>>& edits) {
+  Json changes = Json::array();
+  for (const auto& [line, character, end_line, end_character, text] : edits) {
+    changes.push_back({{"range",
+                        {{"start", {{"line", line}, {"character", character}}},
+                         {"end", {{"line", end_line}, {"character", end_character}}}}},
+                       {"text", text}});
+  }
+  return notification("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}},
+                                                 {"contentChanges", changes}});
+}
+
 struct ProtocolRow {
   const char* what;
   std::vector<std::string> bodies;  // each framed, unless it begins with "RAW:"
@@ -94,6 +109,7 @@ struct ProtocolRow {
 TEST(ProtocolTest, EveryMessageIsAnsweredAndTheServerGoesOn) {
   const std::string line = "\"a\" DBM \"b\xCE\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\" DBM \"c\" BYPASS8";
   const std::string with_nul("\"a\" DBM\n\"b\0\" DBM\n", 17);
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   const std::vector<ProtocolRow> rows = {
       {"shutdown then exit ends the session with status 0",
        {initialize(), kShutdown, kExit},
@@ -109,6 +125,33 @@ TEST(ProtocolTest, EveryMessageIsAnsweredAndTheServerGoesOn) {
        {initialize(), "{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":", request(3, "shutdown"), kExit},
        0,
        "1 ok, - -32700, 3 ok"},
+      {"a number too large for a double is malformed JSON too, and the server goes on",
+       {initialize(), R"({"jsonrpc":"2.0","method":"initialized","params":{"x":1e400}})", kShutdown,
+        kExit},
+       0,
+       "1 ok, - -32700, 90 ok"},
+      {"values nested 100,000 deep are looked at where they stand, never copied",
+       {R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":)" + deep +
+            R"(,"initializationOptions":{"warnings":)" + deep + "}}}",
+        R"({"jsonrpc":"2.0","id":2,"method":"textDocument/hover","params":)" + deep + "}",
+        R"({"jsonrpc":"2.0","id":3,"method":"x","params":)" + deep + "}", kShutdown, kExit},
+       0,
+       "1 ok, 2 -32602, 3 -32601, 90 ok"},
+      {"edits of several cursors, listed from the end of the text or from its start",
+       {initialize(), open("\"a\" DBM\n\"b\" DBM\n"),
+        change({{1, 4, 1, 7, "QQQ"}, {0, 0, 0, 0, "\"c\" DBM\n"}}),
+        change({{0, 0, 0, 0, "\"d\" DBM\n"}, {3, 4, 3, 7, "DBM"}}), kShutdown, kExit},
+       0,
+       "1 ok, diagnostics, diagnostics -383@2:4, diagnostics, 90 ok"},
+      {"the -W words of the initialization options are those of --check, in any order",
+       {request(
+            1, "initialize",
+            {{"capabilities", Json::object()},
+             {"initializationOptions",
+              {{"warnings", {"-Wno-error=label", "-Werror", "-Wno-unknown-variable", "-Wnope"}}}}}),
+        open(" ;CFG-2.0\n[X] 1\n\"a\" QV740K88\n"), kShutdown, kExit},
+       0,
+       "1 ok, diagnostics \"label\"@0:1 \"class-id-prefix\"@2:4 error, 90 ok"},
       {"an unknown method is answered -32601",
        {initialize(), request(2, "textDocument/noSuchThing"), kShutdown, kExit},
        0,
