@@ -63,7 +63,8 @@ struct BoardAnalysis {
   ConfigReading reading;     // kvrbuild's reading: its status and where it stopped
   BoardTokens tokens;
   // The board: that of the file when it parsed (complete), else that of the file with its broken
-  // statements left out, as far as it was read (complete false).
+  // statements left out when what is left parses (complete false); none when that stops too, as
+  // a file that ends inside its last statement does.
   std::optional<LoadedBoard> board;
   bool complete = false;
   std::vector<AnalysedDevice> devices;  // record order, as the board holds them

@@ -276,11 +276,8 @@ void cr_line_ends(const CheckInput& input, std::vector<Diagnostic>& found) {
   const std::size_t end = std::min(text.find('\x1a'), text.size());
   for (std::size_t at = text.find('\r'); at < end; at = text.find('\r', at + 1)) {
     if (at + 1 < text.size() && text[at + 1] == '\n') continue;
-    const std::size_t line_start = text.rfind('\n', at) + 1;  // 0 when there is none before
-    const auto full_line =
-        static_cast<std::uint32_t>(std::count(text.begin(), text.begin() + at, '\n') + 1);
-    const auto column = static_cast<std::uint32_t>(at - line_start);
-    Diagnostic lone = warning(range_of(input.lines, full_line, column, column + 1),
+    // At its place among the lines as the reader reads them, a line too long cut in two.
+    Diagnostic lone = warning(range_at_offset(input.lines, at, 1),
                               "a carriage return without a line feed ends no line: what follows "
                               "it is read as part of this line",
                               {help("save the file with LF or CR LF line ends")});

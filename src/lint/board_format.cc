@@ -142,17 +142,17 @@ bool alike(const OutLine& a, const OutLine& b) {
 // its comments in another, but a line the columns would make too long.
 std::string text_of(std::vector<OutLine>& lines, const std::string& line_end) {
   // A comment that would make its line too long goes on a line of its own before it.
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    OutLine& line = lines[i];
-    if (line.comment.empty() ||
-        line_body(line, 0).size() + 1 + line.comment.size() <= kLongestLine) {
-      continue;
+  std::vector<OutLine> spread;
+  spread.reserve(lines.size());
+  for (OutLine& line : lines) {
+    if (!line.comment.empty() &&
+        line_body(line, 0).size() + 1 + line.comment.size() > kLongestLine) {
+      spread.push_back({OutLine::Kind::kComment, line.depth, std::move(line.comment)});
+      line.comment.clear();
     }
-    OutLine own{OutLine::Kind::kComment, line.depth, std::move(line.comment)};
-    line.comment.clear();
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(i), std::move(own));
-    ++i;
+    spread.push_back(std::move(line));
   }
+  lines = std::move(spread);
   std::string text;
   for (std::size_t first = 0; first < lines.size();) {
     std::size_t end = first + 1;

@@ -1,7 +1,9 @@
 #include "lint/sarif_log.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "base/utf8.h"
 #include "lint/board_checks.h"
 
 namespace kvr {
@@ -36,15 +38,22 @@ std::string uri_of(const std::string& name) {
   return uri;
 }
 
-json region_of(const SourceRange& range) {
-  return {{"startLine", range.full_line}, {"startColumn", range.column + 1},
-          {"endLine", range.full_line},   {"endColumn", range.end_column + 1},
-          {"byteOffset", range.offset},   {"byteLength", range.end_column - range.column}};
+// Columns count code points from 1, the bytes of the line read as UTF-8; the byte offset and
+// length are given as well.
+json region_of(std::string_view text, const SourceRange& range) {
+  const std::size_t length = range.end_column - range.column;
+  const std::size_t offset = std::min<std::size_t>(range.offset, text.size());
+  const std::size_t line_start = offset - std::min<std::size_t>(range.column, offset);
+  const std::size_t column = utf8_code_points(text.substr(line_start, offset - line_start)) + 1;
+  const std::size_t end_column = column + utf8_code_points(text.substr(offset, length));
+  return {{"startLine", range.full_line}, {"startColumn", column},
+          {"endLine", range.full_line},   {"endColumn", end_column},
+          {"byteOffset", range.offset},   {"byteLength", length}};
 }
 
-json location_of(const std::string& uri, const SourceRange& range) {
+json location_of(std::string_view text, const std::string& uri, const SourceRange& range) {
   json physical = {{"artifactLocation", {{"uri", uri}}}};
-  if (!range.whole_file()) physical["region"] = region_of(range);
+  if (!range.whole_file()) physical["region"] = region_of(text, range);
   return {{"physicalLocation", physical}};
 }
 
@@ -83,14 +92,14 @@ std::size_t rule_index(const Diagnostic& d) {
   return index;
 }
 
-json result_of(const Diagnostic& d, const std::string& uri) {
+json result_of(std::string_view text, const Diagnostic& d, const std::string& uri) {
   std::string message = d.message + (d.detail.empty() ? "" : ": " + d.detail);
   json related = json::array();
   json fixes = json::array();
   for (const Remark& remark : d.remarks) {
     const bool help = remark.kind == Remark::Kind::kHelp;
     if (!help && !remark.range.whole_file()) {
-      json location = location_of(uri, remark.range);
+      json location = location_of(text, uri, remark.range);
       location["id"] = related.size();
       location["message"] = {{"text", json(remark.text)}};
       related.push_back(location);
@@ -100,7 +109,7 @@ json result_of(const Diagnostic& d, const std::string& uri) {
     for (const FixIt& fix : remark.fixes) {
       json replacements = json::array();
       for (const TextEdit& edit : fix.edits) {
-        replacements.push_back({{"deletedRegion", region_of(edit.range)},
+        replacements.push_back({{"deletedRegion", region_of(text, edit.range)},
                                 {"insertedContent", {{"text", json(edit.text)}}}});
       }
       fixes.push_back({{"description", {{"text", json(fix.title)}}},
@@ -112,7 +121,7 @@ json result_of(const Diagnostic& d, const std::string& uri) {
                  {"ruleIndex", rule_index(d)},
                  {"level", level_of(d.severity)},
                  {"message", {{"text", json(message)}}},
-                 {"locations", {location_of(uri, d.range)}}};
+                 {"locations", {location_of(text, uri, d.range)}}};
   if (!related.empty()) result["relatedLocations"] = related;
   if (!fixes.empty()) result["fixes"] = fixes;
   return result;
@@ -123,7 +132,8 @@ json result_of(const Diagnostic& d, const std::string& uri) {
 std::string sarif_log(const BoardAnalysis& analysis, const std::string& version) {
   const std::string uri = uri_of(analysis.name);
   json results = json::array();
-  for (const Diagnostic& d : analysis.diagnostics) results.push_back(result_of(d, uri));
+  for (const Diagnostic& d : analysis.diagnostics)
+    results.push_back(result_of(analysis.text, d, uri));
   const json log = {
       {"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
       {"version", "2.1.0"},

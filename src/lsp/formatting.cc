@@ -18,8 +18,9 @@ std::size_t next_line(std::string_view text, std::size_t at) {
 
 std::vector<TextEdit> formatting(const BoardDocument& document, Encoding encoding,
                                  std::string& reason) {
-  if (!document.configuration) {
-    reason = "a board database is no board configuration file";
+  if (!document.configuration) {  // why the text is read as no board.cfg, as --check says it
+    reason = document.analysis.diagnostics.empty() ? "it is no board configuration file"
+                                                   : document.analysis.diagnostics.front().message;
     return {};
   }
   const FormatResult formatted = format_board_text(document.text());

@@ -2,36 +2,10 @@
 
 #include <algorithm>
 
+#include "base/utf8.h"
+
 namespace kvr::lsp {
 namespace {
-
-// The bytes of the UTF-8 sequence that starts at `at` (1 for a byte that starts none) and the
-// UTF-16 code units it stands for.
-struct Sequence {
-  std::size_t bytes;
-  std::uint32_t units;
-};
-
-Sequence sequence_at(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t length = lead < 0x80                    ? 1
-                       : lead >= 0xC2 && lead <= 0xDF ? 2
-                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                      : 0;
-  if (length <= 1 || at + length > text.size()) return {1, 1};
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return {1, 1};
-  }
-  // Overlong and out-of-range forms are bytes of their own, as a decoder replaces them.
-  const unsigned char second = byte(at + 1);
-  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
-    return {1, 1};
-  }
-  return {length, length == 4 ? 2u : 1u};
-}
 
 std::vector<std::size_t> client_line_starts(std::string_view text) {
   std::vector<std::size_t> starts{0};
@@ -54,14 +28,46 @@ std::uint32_t units_between(std::string_view text, std::size_t begin, std::size_
   if (encoding == Encoding::kUtf8) return static_cast<std::uint32_t>(end - begin);
   std::uint32_t units = 0;
   for (std::size_t at = begin; at < end;) {
-    const Sequence s = sequence_at(text, at);
+    const Utf8Sequence s = utf8_sequence_at(text, at);
     at += s.bytes;
-    units += s.units;
+    units += s.utf16_units;
   }
   return units;
 }
 
-ClientLines::ClientLines(std::string_view text) : text_(text), starts_(client_line_starts(text)) {}
+ClientLines::ClientLines(std::string_view text) : text_(text), starts_(client_line_starts(text)) {
+  for (std::size_t line = 0; line < starts_.size(); ++line) {
+    const std::size_t begin = starts_[line], end = line_end(line);
+    if (end - begin <= kMarkStep) continue;
+    std::uint32_t units = 0;
+    for (std::size_t at = begin, next = begin + kMarkStep; at < end;) {
+      if (at >= next) {
+        marks_.push_back({at, units});
+        next = at + kMarkStep;
+      }
+      const Utf8Sequence s = utf8_sequence_at(text_, at);
+      at += s.bytes;
+      units += s.utf16_units;
+    }
+  }
+}
+
+ClientLines::Mark ClientLines::mark_before(std::size_t line, std::size_t offset) const {
+  const Mark start{starts_[line], 0};
+  const auto after = std::upper_bound(marks_.begin(), marks_.end(), offset,
+                                      [](std::size_t at, const Mark& m) { return at < m.offset; });
+  return after == marks_.begin() || (after - 1)->offset < start.offset ? start : *(after - 1);
+}
+
+ClientLines::Mark ClientLines::mark_before_unit(std::size_t line, std::uint32_t character) const {
+  const Mark start{starts_[line], 0};
+  const auto by_offset = [](const Mark& m, std::size_t at) { return m.offset < at; };
+  const auto first = std::lower_bound(marks_.begin(), marks_.end(), start.offset, by_offset);
+  const auto last = std::lower_bound(first, marks_.end(), line_end(line), by_offset);
+  const auto after = std::upper_bound(
+      first, last, character, [](std::uint32_t units, const Mark& m) { return units < m.units; });
+  return after == first ? start : *(after - 1);
+}
 
 std::size_t ClientLines::line_end(std::size_t line) const {
   if (line + 1 >= starts_.size()) return text_.size();
@@ -74,12 +80,14 @@ std::size_t ClientLines::line_end(std::size_t line) const {
 std::size_t ClientLines::offset_of(const Position& position, Encoding encoding) const {
   if (position.line >= starts_.size()) return text_.size();
   const std::size_t end = line_end(position.line);
-  std::size_t at = starts_[position.line];
-  if (encoding == Encoding::kUtf8) return std::min(end, at + position.character);
-  for (std::uint32_t units = 0; at < end;) {
-    const Sequence s = sequence_at(text_, at);
-    if (units + s.units > position.character) break;
-    units += s.units;
+  if (encoding == Encoding::kUtf8)
+    return std::min(end, starts_[position.line] + position.character);
+  const Mark from = mark_before_unit(position.line, position.character);
+  std::size_t at = from.offset;
+  for (std::uint32_t units = from.units; at < end;) {
+    const Utf8Sequence s = utf8_sequence_at(text_, at);
+    if (units + s.utf16_units > position.character) break;
+    units += s.utf16_units;
     at += s.bytes;
   }
   return std::min(at, end);
@@ -90,7 +98,12 @@ Position ClientLines::position_of(std::size_t offset, Encoding encoding) const {
   const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
   const auto line = static_cast<std::size_t>(after - starts_.begin() - 1);
   const std::size_t end = std::min(offset, line_end(line));
-  return {static_cast<std::uint32_t>(line), units_between(text_, starts_[line], end, encoding)};
+  if (encoding == Encoding::kUtf8) {
+    return {static_cast<std::uint32_t>(line), static_cast<std::uint32_t>(end - starts_[line])};
+  }
+  const Mark from = mark_before(line, end);
+  return {static_cast<std::uint32_t>(line),
+          from.units + units_between(text_, from.offset, end, encoding)};
 }
 
 Position PositionCursor::at(std::size_t offset) {

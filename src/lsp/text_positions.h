@@ -42,9 +42,22 @@ class ClientLines {
   std::size_t line_end(std::size_t line) const;
 
  private:
+  // On a line longer than kMarkStep bytes, a mark about every kMarkStep bytes: a UTF-8 sequence's
+  // start and the UTF-16 code units before it on its line, so that a place on a line of
+  // megabytes is counted from the mark before it rather than from the line's start.
+  struct Mark {
+    std::size_t offset;
+    std::uint32_t units;
+  };
+  static constexpr std::size_t kMarkStep = 4096;
+  // The mark nearest before `offset` on line `line`, else the line's start.
+  Mark mark_before(std::size_t line, std::size_t offset) const;
+  // That before the code unit `character` of line `line`, else the line's start.
+  Mark mark_before_unit(std::size_t line, std::uint32_t character) const;
+
   std::string_view text_;
-  std::vector<std::size_t> starts_;     // the client's lines
-  std::vector<std::size_t> lf_starts_;  // kvrbuild's lines; empty when they are the client's
+  std::vector<std::size_t> starts_;  // the client's lines
+  std::vector<Mark> marks_;          // in offset order
 };
 
 // Code units of the bytes [begin, end) of a line.

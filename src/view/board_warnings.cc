@@ -2,29 +2,11 @@
 
 #include "database/file_kind.h"
 #include "lint/board_analysis.h"
+#include "lint/board_checks.h"
 #include "lint/board_loading.h"
 #include "lint/diagnostics.h"
 
 namespace kvr {
-namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// What stands before a label that comes too late, or null.
-const char* before_label(std::string_view text) {
-  const char* what = nullptr;
-  if (text.starts_with(kByteOrderMark)) {
-    text.remove_prefix(kByteOrderMark.size());
-    what = "a UTF-8 byte-order mark";
-  }
-  const std::size_t label = text.find_first_not_of(" \t");
-  if (label != 0 && label != std::string_view::npos) what = "a blank";
-  if (label == std::string_view::npos || !text.substr(label).starts_with(";CFG-2.0"))
-    return nullptr;
-  return what;
-}
-
-}  // namespace
 
 CheckSettings check_settings_for(const ViewRequest& request) {
   CheckSettings settings = request.checks.resolved(request.mode == ViewMode::kBuild);
@@ -73,7 +55,7 @@ std::string label_refusal(const ViewRequest& request, const InputFile& input) {
         "the label `;CFG-2.0' makes this a version 2 file, where --v1 asks for version 1";
     refusal.remarks.push_back({Remark::Kind::kHelp, {}, "leave out --v1 to build it as version 2"});
   } else {
-    const char* what = before_label(text);
+    const char* what = label_late(text);
     refusal.message = std::string("the file does not begin with the label `;CFG-2.0'") +
                       (what != nullptr ? " (" + std::string(what) + " stands before it)" : "") +
                       ", so it would be read as a version 1 board configuration";

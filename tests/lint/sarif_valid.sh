@@ -2,8 +2,9 @@
 # kvrview --check --format sarif judged by the SARIF 2.1.0 JSON schema that npm's
 # @microsoft/sarif-multitool-linux ships (.ci/run installs it into TOOLS with npm), checked with
 # Python's jsonschema, and by that package's own validator: the logs of boards valid, warned and
-# broken in several places, under a name that needs percent-encoding, must be valid and hold the
-# findings --check writes, in its order, at its lines. Exits 77 (skipped) without the tools.
+# broken in several places (one after a character of two bytes), under a name that needs
+# percent-encoding, must be valid and hold the findings --check writes, in its order, at its
+# places. Exits 77 (skipped) without the tools.
 # Usage: sarif_valid.sh KVRVIEW TOOLS
 set -eu
 kvrview=$1
@@ -30,13 +31,14 @@ printf ';CFG-2.0\n[VORTA_ECOM_DRVER] 1\n[VORTA_SIZE_IRPATH] 9\n"a" QV740K88\n"l"
 printf ';CFG-2.0\n"cpu" QVARM9\n[VORTA_LINKDLY] ; 10\n"dsp" DBM\n"l" SPL {"x" BYPASS8} {} {}\n"cpu" DBM\n"x" \351\n' \
   > broken.cfg
 printf '\357\273\277"a" DBM\n"b" BYPASS10\n' > bom.cfg
-for board in valid.cfg "warned board.cfg" broken.cfg bom.cfg; do
+printf ';CFG-2.0\n"\316\251" DBM "b" QVARM9\n' > utf8.cfg
+for board in valid.cfg "warned board.cfg" broken.cfg bom.cfg utf8.cfg; do
   status=0
   "$kvrview" --check --format sarif -o "$board.sarif" "$board" || status=$?
   [ "$status" -le 1 ] || { echo "$board: exit status $status"; exit 1; }
   "$kvrview" --check "$board" 2> "$board.txt" || true
 done
-"$python" - "$schema" valid.cfg "warned board.cfg" broken.cfg bom.cfg <<'PY'
+"$python" - "$schema" valid.cfg "warned board.cfg" broken.cfg bom.cfg utf8.cfg <<'PY'
 import json, re, sys, urllib.parse
 import jsonschema
 schema = json.load(open(sys.argv[1]))
@@ -53,7 +55,12 @@ for board in sys.argv[2:]:
     got = [(str(r["locations"][0]["physicalLocation"]["region"]["startLine"]),
             str(r["locations"][0]["physicalLocation"]["region"]["startColumn"]),
             r["level"], r["ruleId"]) for r in results]
-    want = [(line, column, level, code.removeprefix("-W")) for line, column, level, code in said]
+    # --check counts a column in bytes, the log in code points of the line read as UTF-8.
+    lines = open(board, "rb").read().split(b"\n")
+    def code_point_column(line, column):
+        return str(len(lines[int(line) - 1][:int(column) - 1].decode("utf-8", "replace")) + 1)
+    want = [(line, code_point_column(line, column), level, code.removeprefix("-W"))
+            for line, column, level, code in said]
     if got != want:
         print(f"{board}: the log holds {got}, --check says {want}")
         failed = True
@@ -79,4 +86,4 @@ for r in results:
     print(r.get("level", "warning"), r["ruleId"], r["message"].get("arguments", r["message"]))
 sys.exit(1 if errors else 0)
 PY
-echo "4 SARIF logs valid"
+echo "5 SARIF logs valid"

@@ -109,6 +109,8 @@ struct ProtocolRow {
 TEST(ProtocolTest, EveryMessageIsAnsweredAndTheServerGoesOn) {
   const std::string line = "\"a\" DBM \"b\xCE\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\" DBM \"c\" BYPASS8";
   const std::string with_nul("\"a\" DBM\n\"b\0\" DBM\n", 17);
+  std::string omegas;  // of 2 UTF-8 bytes, 1 UTF-16 code unit each
+  for (int i = 0; i < 2500; ++i) omegas += "\xCE\xA9";
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   const std::vector<ProtocolRow> rows = {
       {"shutdown then exit ends the session with status 0",
@@ -185,6 +187,11 @@ TEST(ProtocolTest, EveryMessageIsAnsweredAndTheServerGoesOn) {
         kShutdown, kExit},
        0,
        "1 ok, diagnostics -373@1:10 -383@1:24, 2 hover 1:24-1:31, 90 ok"},
+      {"a place on a line of thousands of characters is counted as one near its start is",
+       {initialize(), open(";CFG-2.0\n;" + omegas + "\n"), change({{1, 2060, 1, 2061, "ab"}}),
+        kShutdown, kExit},
+       0,
+       "1 ok, diagnostics -356@1:2068, diagnostics -356@1:2069, 90 ok"},
       {"and bytes when the client offers UTF-8",
        {initialize({{"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}}),
         open(";CFG-2.0\n" + line + "\n"), at(2, "textDocument/hover", 1, 30), kShutdown, kExit},

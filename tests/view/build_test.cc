@@ -64,6 +64,7 @@ TEST(BuildTest, ABuildWritesKvrbuildsBytesOrLeavesTheDatabaseAsItWas) {
        "as "
        "a version 1 board configuration\n\"dsp\" QV740K88xx\n^\n"},
       {"\xEF\xBB\xBF" + v2, {}, 1, "(a UTF-8 byte-order mark stands before it)"},
+      {" ;cfg-2.0\n\"a\" DBM\n", {}, 1, "(a blank stands before it)"},
       {"", {}, 1, "b.cfg: error: not recognised as a board configuration file or a board database"},
       {kMissing, {}, 1, "kvrview: cannot open `b.cfg'"},
       {";CFG-2.0\n[VORTA_ECOM_DRVER] 'x'\n", {}, 1, "[-Werror=unknown-variable]"},
