@@ -14,6 +14,15 @@ c.run(function()
                           'sub-path 0 of linker `link`', 'IR bits from TDI: 52, to TDO: 46' }) do
     c.check(hover:find(said, 1, true), 'the hover does not say "%s": %s', said, hover)
   end
+  -- "dsp_c", the second of that group, counts dsp_b before it.
+  hover = c.request(s, 'textDocument/hover', { line = 17, column = 32 }).contents.value
+  c.check(hover:find('Device 5 of 7 from TDI', 1, true) and hover:find('TDI: 90, to TDO: 8', 1, true),
+          'the hover of dsp_c: %s', hover)
+  -- A variable: its own section of the information text, and no other.
+  hover = c.request(s, 'textDocument/hover', { line = 8, column = 3 }).contents.value
+  local _, sections = hover:gsub('THE VARIABLE', '')
+  c.check(hover:find('THE VARIABLE [VORTA_ECOMMODE]', 1, true) and sections == 1,
+          'the hover of [VORTA_ECOMMODE]: %s', hover)
 
   local names = {}
   for _, symbol in ipairs(c.request(s, 'textDocument/documentSymbol', {})) do
