@@ -136,14 +136,21 @@ function M.quick_fix(s, code, title)
                   ['end'] = { line = d.end_lnum + 1, character = 0 } },
         context = { diagnostics = vim.lsp.diagnostic.get_line_diagnostics(s.buf, d.lnum) },
       }) or {}
+      -- The first fix of an error is the one to prefer; no fix of a warning is.
+      local seen = false
       for _, action in ipairs(actions) do
+        local mine = tostring(((action.diagnostics or {})[1] or {}).code) == code
         if action.title == title then
           M.check(action.kind == 'quickfix', '%s is a %s', title, tostring(action.kind))
+          local preferred = mine and not seen and d.severity == vim.diagnostic.severity.ERROR
+          M.check((action.isPreferred == true) == preferred, '%s preferred: %s', title,
+                  tostring(action.isPreferred))
           M.after(s, function()
             vim.lsp.util.apply_workspace_edit(action.edit, s.client.offset_encoding)
           end)
           return
         end
+        seen = seen or mine
       end
       error(string.format('no quick fix "%s" at %s among %s', title, code, vim.inspect(actions)))
     end

@@ -44,9 +44,10 @@ c.run(function()
     local items = c.request(s, 'textDocument/completion', place)
     items = items.items or items
     c.check(#items > 10, 'only %d class IDs offered at line %d', #items, place.line)
-    local port = false
+    local port, bypass = false, false
     for _, item in ipairs(items) do
       port = port or item.label:sub(1, 3) == 'ASP'
+      bypass = bypass or item.label == 'BYPASS008'
       local edit = vim.deepcopy(item.textEdit)
       if item.label == 'SPL' then edit.newText = edit.newText .. ' {} {} {} {}' end
       vim.lsp.util.apply_text_edits({ edit }, s.buf, s.client.offset_encoding)
@@ -55,6 +56,7 @@ c.run(function()
       vim.cmd('silent undo')
     end
     c.check(not port, 'an addressable scan port offered at line %d: %s', place.line, port)
+    c.check(bypass, 'no bypass of 8 IR bits offered at line %d', place.line)
   end
   c.check(c.compile(s, 2) == 0, 'undone completions leave a board that does not compile')
 
