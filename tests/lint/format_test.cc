@@ -53,10 +53,20 @@ TEST(FormatTest, TheLayoutIsPrintedOrWrittenBackAndABrokenFileIsLeftAsItIs) {
       "  \"d22\" BYPASS008\r\n}\r\n{}\r\n{  ; the arm\r\n  \"arm\" QVARM9xx\r\n}\r\n{}\r\n"
       "\"cpu_b\" QVARM9xx\r\n";
   const std::string broken = ";CFG-2.0\n\"a\" QVARM9\n";
+  // A comment two blanks after its value, as the layout puts it, on a line of the most bytes a
+  // line may hold.
+  const std::string value = "[VORTA_ECOM_DRVR] '" + std::string(4000, 'x') + "'";
+  const std::string comment = "; " + std::string(110, 'c');
   const std::vector<FormatRow> rows = {
       // The layout on standard output, line ends kept; written back in place.
       {{"--fmt"}, messy, 0, laid, "", messy},
       {{"--fmt", "--in-place"}, messy, 0, "", "", laid},
+      {{"--fmt"},
+       ";CFG-2.0\n" + value + " " + comment + "\n",
+       0,
+       ";CFG-2.0\n" + value + "  " + comment + "\n",
+       "",
+       ";CFG-2.0\n" + value + " " + comment + "\n"},
       // A file with an error, or with a byte the layout cannot keep, is left as it is.
       {{"--fmt", "--in-place"},
        broken,

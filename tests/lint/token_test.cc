@@ -39,6 +39,8 @@ TEST(TokenTest, EachTokenHasItsKindItsBytesAndItsStatement) {
   const std::vector<TokenRow> rows = {
       {"a version 2 label, the comment after it, and the statements after them", 2,
        ";cfg-2.0 board\n[X] 1\n", "L`;cfg-2.0' C` board' V`[X]'@0 v`1'@0"},
+      {"a label alone on its line has no comment after it", 2, ";CFG-2.0\n\"a\" DBM\n",
+       "L`;CFG-2.0' N`\"a\"'@0 K`DBM'@0"},
       {"a version 1 file has no label: its first line is a comment", 1, ";CFG-2.0 board\n",
        "C`;CFG-2.0 board'"},
       {"a byte-order mark is a token of its own, and the statement after it begins anew", 2,
